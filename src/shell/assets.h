@@ -1,0 +1,52 @@
+// assets: the picture tables loaded once at start-up, the made pictures,
+// and the small drawing helpers every screen shares.
+#pragma once
+
+struct BITMAP;
+
+enum { MONSTERPIC_COUNT = 15, NEUTRALPIC_COUNT = 15, THINGPIC_COUNT = 5, FOODPIC_COUNT = 5,
+       WEAPONPIC_COUNT = 10, ZAPPIC_COUNT = 1, MAPPIC_COUNT = 6, INVENTORYPIC_COUNT = 4,
+       MSGPIC_COUNT = 3 };
+
+extern BITMAP* monsterpic[MONSTERPIC_COUNT];
+extern BITMAP* neutralpic[NEUTRALPIC_COUNT];
+extern BITMAP* thingpic[THINGPIC_COUNT];
+extern BITMAP* foodpic[FOODPIC_COUNT];
+extern BITMAP* weaponpic[WEAPONPIC_COUNT];
+extern BITMAP* zappic[ZAPPIC_COUNT];
+extern BITMAP* mappic[MAPPIC_COUNT];
+extern BITMAP* inventorypic[INVENTORYPIC_COUNT];
+extern BITMAP* msgpic[MSGPIC_COUNT];
+extern BITMAP* error_pic;
+extern BITMAP* prop_bg_pic;
+
+/// Loads every picture table; a missing or unreadable file gets error_pic.
+void draw_init();
+
+/// Frees every table picture and the made pictures (end of the run).
+void draw_release();
+
+/// Loads a BMP file by name into a new bitmap (palette into `pal`); null when
+/// it is missing or unreadable.
+BITMAP* assets_load_bitmap(const char* name);
+
+/// Loads a full-screen picture into `target` (1024 x 768); 0 if it failed.
+int assets_load_screen(BITMAP* target, const char* name);
+
+/// The library colour for a 0xRRGGBB value at the current colour layout.
+int color_rgb(int rgb);
+
+/// Copies the whole 1024 x 768 bitmap to the screen.
+void assets_show(BITMAP* bitmap);
+
+/// Draws text left-aligned / centred on x, transparent background.
+void text_draw(BITMAP* bitmap, const char* text, int x, int y, int rgb);
+void text_draw_centre(BITMAP* bitmap, const char* text, int x, int y, int rgb);
+
+/// The names of every data file the game needs and has no stand-in for.
+extern const char* const assets_required_files[];
+extern const int assets_required_count;
+
+/// The names of every table picture, in loading order.
+extern const char* const assets_table_files[];
+extern const int assets_table_count;

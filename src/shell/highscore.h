@@ -1,0 +1,25 @@
+// highscore: the score of a finished game and the table of the fifteen best,
+// kept in "highscore.zelko".
+#pragma once
+#include <cstdint>
+
+struct BITMAP;
+struct character_;
+
+enum { HIGHSCORE_COUNT = 15, HIGHSCORE_NAME = 150, HIGHSCORE_RECORD = 154 };
+
+struct highscore_ {
+    int32_t score;
+    char name[HIGHSCORE_NAME]; // zero-terminated, at most 149 characters
+};
+
+int highscore_calculate_int(character_ player, int rooms, int end);
+void highscore_read(highscore_* table, int count);
+void highscore_write(highscore_* table, int count);
+int highscore_check_if_high(int score, highscore_* table, int count);
+int highscore_push(int score, const char* name, highscore_* table, int count);
+void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit);
+void highscore_new_score(int score, highscore_* table, int count);
+
+/// The file name the table is kept in (tests may point it elsewhere).
+extern const char* highscore_file;

@@ -1,0 +1,50 @@
+// keyboard: every wait for a key in the game goes through here.
+//
+// The waits poll the library's key[] state through zelkokey_poll, the one
+// poll point: in the game it polls Allegro and yields the processor for about
+// a millisecond; tests replace it with a scripted keyboard.
+#pragma once
+
+struct BITMAP;
+
+/// What zelkokey_get_a_key returns when it stops because Escape is held.
+enum { ZELKOKEY_ESCAPE = -1 };
+
+/// The action codes of the command keys.
+enum zelkokey_code {
+    ZK_STAND = 0, ZK_DOWN_LEFT = 1, ZK_DOWN = 2, ZK_DOWN_RIGHT = 3, ZK_LEFT = 4,
+    ZK_CENTRE = 5, ZK_RIGHT = 6, ZK_UP_LEFT = 7, ZK_UP = 8, ZK_UP_RIGHT = 9,
+    ZK_INVENTORY = 10, ZK_YES = 11, ZK_NO = 12, ZK_USE = 13, ZK_DROP = 14,
+    ZK_EAT = 15, ZK_QUIT = 16, ZK_ZAP = 17
+};
+
+/// 1 if any key with a scancode from 0 to 114 is held (modifiers don't count).
+int zelkokey_check_for_key();
+
+/// Waits until a command key is held and returns its action code, or
+/// ZELKOKEY_ESCAPE when Escape is held.
+int zelkokey_get_a_key();
+
+/// Lets the player type a number at (x, y) on `bitmap`; Enter ends it.
+int zelkokey_get_a_number(BITMAP* bitmap, int x, int y);
+
+/// Lets the player type a line of at most size - 1 characters at (x, y).
+void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size);
+
+/// The poll point: called once by every pass of every wait.
+void zelkokey_poll();
+
+/// Replaces the poll point (tests); null restores the game's own.
+void zelkokey_set_poll(void (*poll)());
+
+/// Waits until no key is held.
+void zelkokey_wait_release();
+
+/// Waits until some key is held.
+void zelkokey_wait_press();
+
+/// The standard wait: until no key is held, then until a key is held.
+void zelkokey_wait_fresh();
+
+/// Waits for a typed character and returns readkey()'s value.
+int zelkokey_read_key();

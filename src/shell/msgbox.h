@@ -1,0 +1,23 @@
+// msgbox: the game's modal boxes: yes/no, item information, text lines and
+// the name box.
+#pragma once
+
+struct BITMAP;
+struct RGB;
+struct objekt_;
+
+/// Asks a yes/no question; 1 for Y, 0 for N or Escape.
+int zelko_msgbox_YN(BITMAP* bitmap, const char* question);
+
+/// Shows an item's picture, name and properties in a box at (x, y).
+void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y);
+
+/// Shows three lines in the centred box.
+void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b,
+                         const char* c);
+
+/// Shows seven lines in the centred box.
+void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]);
+
+/// Asks for a line of text into `buffer`.
+void zelko_msgbox_TextIN(BITMAP* bitmap, const char* prompt, char* buffer, int size);
