@@ -1,0 +1,131 @@
+// msgbox: the modal boxes of the game. Every box is painted on the same
+// 304 x 176 background over whatever the bitmap holds, and the whole bitmap
+// is then shown. Only the yes/no box and the name box wait for keys.
+#include "shell/msgbox.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "shell/assets.h"
+#include "shell/keyboard.h"
+#include "world/objekt.h"
+#include "world/properties.h"
+
+namespace {
+
+/// Where the centred box stands: its middle is the middle of the screen.
+constexpr int BOX_X = 360;
+constexpr int BOX_Y = 296;
+/// Every text of the boxes is white.
+constexpr int BOX_TEXT = 0xffffff;
+/// Left edge of the text lines of the centred boxes.
+constexpr int LINES_X = 411;
+/// Length of one formatted property line.
+constexpr int LINE_SIZE = 64;
+
+/// The message-box picture in `slot`, or the red stand-in if it is missing.
+BITMAP* msgbox_picture(int slot) {
+    return msgpic[slot] ? msgpic[slot] : error_pic;
+}
+
+/// Copies a picture opaquely with its top-left corner at (x, y).
+void msgbox_blit(BITMAP* bitmap, BITMAP* picture, int x, int y) {
+    if (picture)
+        blit(picture, bitmap, 0, 0, x, y, picture->w, picture->h);
+}
+
+/// Paints the box background with its top-left corner at (x, y).
+void msgbox_background(BITMAP* bitmap, int x, int y) {
+    msgbox_blit(bitmap, msgbox_picture(0), x, y);
+}
+
+/// Paints "label" followed by `value` at (x, y).
+void msgbox_number_line(BITMAP* bitmap, const char* label, int value, int x, int y) {
+    char line[LINE_SIZE];
+    snprintf(line, sizeof line, "%s%d", label, value);
+    text_draw(bitmap, line, x, y, BOX_TEXT);
+}
+
+/// Paints the property lines of a thing or weapon from (x, y) downwards.
+void msgbox_property_lines(BITMAP* bitmap, const objekt_* item, int x, int y) {
+    properties none = {};
+    const properties& p = item->props ? *item->props : none;
+    const bool weapon = strcmp(item->type, "weapon") == 0;
+    text_draw(bitmap, weapon ? "Properties given when used" : "Properties given", x, y, BOX_TEXT);
+    y += 16;
+    msgbox_number_line(bitmap, "Armor: ", p.armor, x, y);
+    y += 16;
+    msgbox_number_line(bitmap, "Damage: ", p.damage, x, y);
+    y += 16;
+    if (strcmp(item->name, "wand") == 0) {
+        msgbox_number_line(bitmap, "Zap damage: ", p.zap_damage, x, y);
+        y += 16;
+    }
+    // Floats are shown cut toward zero, as everywhere in the game.
+    msgbox_number_line(bitmap, "Fullness: ", (int)p.fullness, x, y);
+    msgbox_number_line(bitmap, "Health: ", (int)p.health, x, y + 16);
+    msgbox_number_line(bitmap, "Strength: ", (int)p.strength, x, y + 32);
+}
+
+} // namespace
+
+int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
+    msgbox_background(bitmap, BOX_X, BOX_Y);
+    text_draw_centre(bitmap, question, 512, 340, BOX_TEXT);
+    msgbox_blit(bitmap, msgbox_picture(1), 416, 384);
+    msgbox_blit(bitmap, msgbox_picture(2), 544, 384);
+    assets_show(bitmap);
+    // The key that opened the box must not answer it.
+    zelkokey_wait_release();
+    int code = 0;
+    while (!key[KEY_ESC] && code != ZK_YES && code != ZK_NO)
+        code = zelkokey_get_a_key();
+    return code == ZK_YES ? 1 : 0;
+}
+
+void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y) {
+    (void)palette;
+    msgbox_background(bitmap, x, y);
+    if (item) {
+        BITMAP* picture = item->pic ? item->pic : error_pic;
+        if (picture)
+            masked_blit(picture, bitmap, 0, 0, x + 32, y + 16, picture->w, picture->h);
+        text_draw(bitmap, item->name, x + 80, y + 16, BOX_TEXT);
+        if (strcmp(item->type, "food") == 0) {
+            // Food keeps its secrets until it is eaten.
+            text_draw(bitmap, "This looks tasty...", x + 32, y + 56, BOX_TEXT);
+            text_draw(bitmap, "...just hope it's not moldy!", x + 32, y + 72, BOX_TEXT);
+        } else {
+            msgbox_property_lines(bitmap, item, x + 32, y + 56);
+        }
+    }
+    assets_show(bitmap);
+}
+
+void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b,
+                         const char* c) {
+    (void)palette;
+    msgbox_background(bitmap, BOX_X, BOX_Y);
+    text_draw(bitmap, a, LINES_X, 340, BOX_TEXT);
+    text_draw(bitmap, b, LINES_X, 384, BOX_TEXT);
+    text_draw(bitmap, c, LINES_X, 428, BOX_TEXT);
+    assets_show(bitmap);
+}
+
+void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]) {
+    (void)palette;
+    msgbox_background(bitmap, BOX_X, BOX_Y);
+    for (int i = 0; i < 7; i++)
+        text_draw(bitmap, lines[i], LINES_X, 312 + 16 * i, BOX_TEXT);
+    assets_show(bitmap);
+}
+
+void zelko_msgbox_TextIN(BITMAP* bitmap, const char* prompt, char* buffer, int size) {
+    msgbox_background(bitmap, BOX_X, BOX_Y);
+    text_draw_centre(bitmap, prompt, 512, 326, BOX_TEXT);
+    assets_show(bitmap);
+    // The typed text is echoed inside the box, under the prompt.
+    zelkokey_TextIn(bitmap, LINES_X, 384, buffer, size);
+}
