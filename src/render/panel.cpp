@@ -1,0 +1,139 @@
+// panel: the status panel at the bottom left (the player's stats, health and
+// fullness in warning colours) and the inventory strip at the right edge
+// (60 slots, as many usable as the player's strength allows).
+#include "render/panel.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "main/game.h"
+#include "shell/assets.h"
+#include "shell/msgbox.h"
+#include "world/character.h"
+#include "world/objekt.h"
+#include "world/objektlist.h"
+
+namespace {
+
+constexpr int WHITE = 0xffffff;
+constexpr int LIGHT_RED = 0xff7f7f;
+constexpr int RED = 0xff0000;
+
+/// Top-left corner of the panel and its background size.
+constexpr int PANEL_X = 0;
+constexpr int PANEL_Y = 696;
+constexpr int PANEL_W = 256;
+constexpr int PANEL_H = 72;
+
+/// The strip: 60 slots of 32 pixels, three to a row, from (928, 0).
+constexpr int STRIP_SLOTS = 60;
+constexpr int STRIP_X = 928;
+constexpr int SLOT_SIZE = 32;
+
+/// Slots of the strip pictures in inventorypic.
+enum { SLOT_LOCKED = 0, SLOT_FREE = 1, SLOT_MARKED = 2, SLOT_USED = 3 };
+
+/// Where the information box of the item under the cursor stands.
+constexpr int INFO_X = 360;
+constexpr int INFO_Y = 109;
+
+/// The picture to paint, or the red stand-in when it is missing.
+BITMAP* panel_picture(BITMAP* picture) {
+    return picture ? picture : error_pic;
+}
+
+/// Health colour: white above two thirds of max_hp, light red above a third.
+int panel_health_colour(float health) {
+    const float third = max_hp / 3;
+    if (health > 2 * third)
+        return WHITE;
+    return health > third ? LIGHT_RED : RED;
+}
+
+/// Fullness colour: red when starving, light red when hungry.
+int panel_fullness_colour(float fullness) {
+    if (fullness < 15)
+        return RED;
+    return fullness < 30 ? LIGHT_RED : WHITE;
+}
+
+/// Prints "label" followed by `value` at (x, y).
+void panel_line(BITMAP* bitmap, const char* label, int value, int x, int y, int rgb) {
+    char line[48];
+    snprintf(line, sizeof line, "%s%d", label, value);
+    text_draw(bitmap, line, x, y, rgb);
+}
+
+/// 1 if the being wields the wand, the one weapon that zaps.
+int panel_wields_wand(const character_* being) {
+    return being->weapon && strcmp(being->weapon->name, "wand") == 0;
+}
+
+/// Copies one strip picture opaquely into a slot.
+void panel_slot(BITMAP* bitmap, int slot, int x, int y) {
+    BITMAP* picture = panel_picture(inventorypic[slot]);
+    if (picture)
+        blit(picture, bitmap, 0, 0, x, y, SLOT_SIZE, SLOT_SIZE);
+}
+
+/// Paints a carried item over its usable slot with its used and cursor marks.
+void panel_item(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y) {
+    if (item->in_use)
+        panel_slot(bitmap, SLOT_USED, x, y);
+    if (item->selected) {
+        panel_slot(bitmap, SLOT_MARKED, x, y);
+        zelko_msgbox_info_objekt(bitmap, palette, item, INFO_X, INFO_Y);
+    }
+    BITMAP* picture = panel_picture(item->pic);
+    if (picture)
+        masked_blit(picture, bitmap, 0, 0, x, y, SLOT_SIZE, SLOT_SIZE);
+}
+
+} // namespace
+
+void draw_properties(BITMAP* bitmap, RGB* palette, character_* character) {
+    (void)palette;
+    if (character) {
+        character_calculate_properties(character, &users_calculated_properties);
+        // Only ever raised: by health, and by fullness too.
+        if (users_calculated_properties.health > max_hp)
+            max_hp = users_calculated_properties.health;
+        if (users_calculated_properties.fullness > max_hp)
+            max_hp = users_calculated_properties.fullness;
+    }
+    BITMAP* background = panel_picture(prop_bg_pic);
+    if (background)
+        blit(background, bitmap, 0, 0, PANEL_X, PANEL_Y, PANEL_W, PANEL_H);
+    if (!character)
+        return; // no player, nothing to tell
+    const properties& c = users_calculated_properties;
+    panel_line(bitmap, "HEALTH: ", (int)c.health, 0, 704, panel_health_colour(c.health));
+    panel_line(bitmap, "ARMOR: ", c.armor, 0, 736, WHITE);
+    panel_line(bitmap, "STRENGTH: ", (int)c.strength, 128, 704, WHITE);
+    panel_line(bitmap, "FULLNESS: ", (int)c.fullness, 128, 736, panel_fullness_colour(c.fullness));
+    panel_line(bitmap, "DAMAGE DEALT: ", c.damage, 256, 704, WHITE);
+    if (panel_wields_wand(character))
+        panel_line(bitmap, "ZAP DAMAGE DEALT: ", c.zap_damage, 256, 736, WHITE);
+}
+
+void draw_inventory(BITMAP* bitmap, RGB* palette, character_* character) {
+    // The capacity comes from the last calculation of the player's stats.
+    const int usable = (int)(users_calculated_properties.strength * 3.0 / 30.0);
+    objektlist_* node = character ? character->inventory : nullptr;
+    for (int i = 0; i < STRIP_SLOTS; i++) {
+        const int x = STRIP_X + SLOT_SIZE * (i % 3);
+        const int y = SLOT_SIZE * (i / 3);
+        if (i >= usable) {
+            panel_slot(bitmap, SLOT_LOCKED, x, y);
+            continue;
+        }
+        panel_slot(bitmap, SLOT_FREE, x, y);
+        if (!node)
+            continue;
+        if (node->objekt)
+            panel_item(bitmap, palette, node->objekt, x, y);
+        node = node->next;
+    }
+}
