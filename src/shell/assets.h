@@ -47,6 +47,6 @@ void text_draw_centre(BITMAP* bitmap, const char* text, int x, int y, int rgb);
 extern const char* const assets_required_files[];
 extern const int assets_required_count;
 
-/// The names of every table picture, in loading order.
-extern const char* const assets_table_files[];
-extern const int assets_table_count;
+/// The number of table pictures, and the file of the index-th in loading order.
+int assets_table_file_count();
+const char* assets_table_file(int index);

@@ -1,0 +1,218 @@
+// game: the global game state and the loop of one run: title, name, story,
+// the turns of play, the end screens, the score and the highscore table,
+// and "Play again?".
+#include "main/game.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+#include "creatures/world_turn.h"
+#include "render/room_view.h"
+#include "shell/assets.h"
+#include "shell/highscore.h"
+#include "shell/history.h"
+#include "shell/keyboard.h"
+#include "shell/msgbox.h"
+#include "shell/sound.h"
+#include "turn/act.h"
+#include "turn/check.h"
+#include "world/character.h"
+#include "world/room.h"
+
+room_* cave;
+room_* current_room;
+character_* user;
+int step;
+int end_game;
+int room_number;
+char username[150];
+float max_hp;
+properties users_calculated_properties;
+BITMAP* bmp;
+PALETTE pal;
+int game_text_colour;
+
+namespace {
+
+/// What the end of a game says for each end cause.
+struct end_cause {
+    const char* history_line; // pushed to the log at the end, or null
+    const char* screen_line;  // second line of the game-over screen, or null
+};
+
+// cause             history line                                   end screen line
+constexpr end_cause end_causes[] = {
+    /* 0 Escape */ {nullptr, nullptr},
+    /* 1 way out */ {nullptr, nullptr},
+    /* 2 killed */ {nullptr, "You were killed by the gruesome monsters in the cave..."},
+    /* 3 starved */
+    {"You died from starvation in the horrible cave...",
+     "You died from starvation in the horrible cave..."},
+    /* 4 quit */
+    {"You passed out from terror and was disposed of by the evil wizard...",
+     "You passed out from terror and was disposed of by the evil wizard..."},
+    /* 5 explosion */
+    {"You were killed by an explosion!", "An explosion took your life! Evil wizard indeed..."},
+    /* 6 magic */ {"You were killed by its magical powers...!", "A magical object killed you..."},
+    /* 7 food */ {nullptr, "You ate something you really should not have..."},
+};
+
+/// The story screens shown after the first, then the control sheet.
+constexpr const char* story_screens[] = {"StoryScreen2.bmp", "StoryScreen3.bmp",
+                                         "StoryScreen4.bmp", "ControlInfo.bmp"};
+
+/// Loads a full-screen picture into the back buffer.
+void game_load_screen(const char* name) { assets_load_screen(bmp, name); }
+
+/// Title, name box and the story screens.
+void game_show_intro() {
+    game_load_screen("TitelScreen.bmp");
+    assets_show(bmp);
+    zelkokey_wait_fresh();
+    zelko_msgbox_TextIN(bmp, "What is your name?", username, 150);
+    game_load_screen("StoryScreen1.bmp");
+    assets_show(bmp);
+    for (const char* name : story_screens) {
+        game_load_screen(name);
+        zelkokey_wait_fresh();
+        assets_show(bmp);
+    }
+    zelkokey_wait_fresh();
+}
+
+/// The end screen for the cause in end_game.
+void game_show_end_picture() {
+    if (end_game == END_WAY_OUT) {
+        game_load_screen("ByeBye.bmp");
+        game_text_colour = 0x003b17;
+        text_draw_centre(bmp, "Congratulations! You found your way out! Bye bye...", 512, 384,
+                         game_text_colour);
+        assets_show(bmp);
+    } else if (end_game >= END_KILLED && end_game <= END_FOOD) {
+        game_load_screen("GameOver.bmp");
+        game_text_colour = 0x7f0000;
+        text_draw_centre(bmp, "Game Over", 512, 384, game_text_colour);
+        text_draw_centre(bmp, end_causes[end_game].screen_line, 512, 400, game_text_colour);
+    }
+}
+
+/// The score of the game just ended, from the player record as it stands.
+int game_score() {
+    character_ nobody;
+    memset(&nobody, 0, sizeof nobody);
+    return highscore_calculate_int(user ? *user : nobody, room_number, end_game);
+}
+
+/// The end of a game: end screen, score, history, highscore table.
+int game_show_end() {
+    sound_play_music("end.wav");
+    if (end_game >= 0 && end_game <= END_FOOD && end_causes[end_game].history_line)
+        event_history_push(end_causes[end_game].history_line);
+    draw_picture(step);
+    if (end_game != END_WAY_OUT) {
+        text_draw_centre(bmp, "You are dead!", 512, 384, 0xff0000);
+        assets_show(bmp);
+    }
+    zelkokey_wait_fresh();
+    game_show_end_picture();
+    int score = game_score();
+    char number[16];
+    snprintf(number, sizeof number, "%d", score);
+    text_draw_centre(bmp, "Your score:", 512, 416, game_text_colour);
+    text_draw_centre(bmp, number, 512, 432, game_text_colour);
+    assets_show(bmp);
+    zelkokey_wait_fresh();
+    if (zelko_msgbox_YN(bmp, "View last history?")) {
+        clear_to_color(bmp, color_rgb(0x0f0000));
+        event_history_draw(bmp, 20, 341, 96);
+        assets_show(bmp);
+        zelkokey_wait_fresh();
+    }
+    highscore_ table[HIGHSCORE_COUNT];
+    clear_to_color(bmp, 0);
+    highscore_read(table, HIGHSCORE_COUNT);
+    highscore_new_score(score, table, HIGHSCORE_COUNT);
+    highscore_write(table, HIGHSCORE_COUNT);
+    assets_show(bmp);
+    zelkokey_wait_fresh();
+    int again = zelko_msgbox_YN(bmp, "Play again?");
+    sound_stop_music();
+    return again;
+}
+
+} // namespace
+
+void game_init_state() {
+    max_hp = 30.0f;
+    game_text_colour = 0x7f0000;
+    draw_init();
+    bmp = create_bitmap(1024, 768);
+    clear_to_color(bmp, color_rgb(0x002010));
+    srand(clock());
+}
+
+void game_run_turns() {
+    cave = current_room = room_create_first();
+    user = room_find_user(current_room);
+    step = 0;
+    end_game = 0;
+    room_number = 0;
+    if (!cave || !user) {
+        // Out of memory before the game could begin: end it at once, cleanly.
+        event_history_push("The cave could not be made: out of memory");
+        return;
+    }
+    sound_play_music("quiet.wav");
+    while (end_game == 0 && !key[KEY_ESC]) {
+        step = step + 1 > 1 ? 0 : step + 1;
+        draw_picture(step);
+        user_act();
+        if (end_game == 0)
+            user_check_health(user);
+        if (end_game != 0 || key[KEY_ESC])
+            continue;
+        monster_act(current_room);
+    }
+}
+
+void game_release_world() {
+    room_remove_all(cave);
+    character_remove(user);
+    cave = current_room = nullptr;
+    user = nullptr;
+}
+
+int game_play_one() {
+    sound_play_music("lugn.wav");
+    event_history_clear();
+    game_show_intro();
+    game_run_turns();
+    int again = game_show_end();
+    game_release_world();
+    return again;
+}
+
+void game_run() {
+    while (game_play_one()) {
+    }
+}
+
+int game_check_data_files() {
+    int missing = 0;
+    for (int i = 0; i < assets_required_count; i++) {
+        if (access(assets_required_files[i], R_OK) != 0) {
+            if (missing == 0)
+                fprintf(stderr, "cave: missing data files in this folder:\n");
+            fprintf(stderr, "  %s\n", assets_required_files[i]);
+            missing++;
+        }
+    }
+    if (missing) {
+        char here[4096];
+        fprintf(stderr, "cave: looked in %s\n", getcwd(here, sizeof here) ? here : "?");
+        fprintf(stderr, "cave: start the game from its data folder (./play does this)\n");
+    }
+    return missing;
+}

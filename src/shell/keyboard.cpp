@@ -1,0 +1,187 @@
+// keyboard: the command keys, the number and text entry fields, and the one
+// poll point that every wait for a key goes through.
+#include "shell/keyboard.h"
+
+#include <allegro.h>
+#include <climits>
+#include <cstdio>
+
+#include "shell/assets.h"
+
+namespace {
+
+/// The command keys in the order they are tested; the first held one wins.
+struct key_binding {
+    int scancode;
+    int code;
+};
+
+// scancode       action code
+constexpr key_binding command_keys[] = {
+    {KEY_1_PAD, 1},        {KEY_2_PAD, 2}, {KEY_DOWN, 2},      {KEY_3_PAD, 3},
+    {KEY_4_PAD, 4},        {KEY_LEFT, 4},  {KEY_6_PAD, 6},     {KEY_RIGHT, 6},
+    {KEY_7_PAD, 7},        {KEY_8_PAD, 8}, {KEY_UP, 8},        {KEY_9_PAD, 9},
+    {KEY_5_PAD, 5},        {KEY_P, 5},     {KEY_ENTER, 5},     {KEY_SPACE, ZK_STAND},
+    {KEY_I, ZK_INVENTORY}, {KEY_Y, ZK_YES}, {KEY_N, ZK_NO},    {KEY_U, ZK_USE},
+    {KEY_D, ZK_DROP},      {KEY_E, ZK_EAT}, {KEY_Q, ZK_QUIT},  {KEY_Z, ZK_ZAP},
+};
+
+/// The last scancode that counts as "a key" (modifiers and locks come after).
+constexpr int last_plain_scancode = 114;
+
+void (*poll_hook)() = nullptr;
+
+/// The action code of the first command key held, or -2 when none is.
+int keyboard_scan_command() {
+    if (key[KEY_ESC])
+        return ZELKOKEY_ESCAPE;
+    for (const key_binding& k : command_keys)
+        if (key[k.scancode])
+            return k.code;
+    return -2;
+}
+
+/// The digit key d (0..9) on the keypad or the main keyboard is held.
+bool keyboard_digit_held(int d) {
+    return key[KEY_0_PAD + d] || key[KEY_0 + d];
+}
+
+/// value * 10 + d, or -1 when that no longer fits an int.
+int keyboard_append_digit(int value, int d) {
+    if (value > (INT_MAX - d) / 10)
+        return -1;
+    return value * 10 + d;
+}
+
+/// Erases a 128 x 8 entry field at (x, y) with the panel background.
+void keyboard_erase_field(BITMAP* bitmap, int x, int y) {
+    if (prop_bg_pic)
+        blit(prop_bg_pic, bitmap, 0, 0, x, y, 128, 8);
+    else
+        rectfill(bitmap, x, y, x + 127, y + 7, 0);
+}
+
+/// Characters the text field accepts: digits, A..^ and a..~.
+bool keyboard_text_accepts(int c) {
+    return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5e) || (c >= 0x61 && c <= 0x7e);
+}
+
+} // namespace
+
+void zelkokey_poll() {
+    if (poll_hook) {
+        poll_hook();
+        return;
+    }
+    if (keyboard_needs_poll())
+        poll_keyboard();
+    rest(1); // give the processor away while the player thinks
+}
+
+void zelkokey_set_poll(void (*poll)()) { poll_hook = poll; }
+
+int zelkokey_check_for_key() {
+    for (int sc = 0; sc <= last_plain_scancode; sc++)
+        if (key[sc])
+            return 1;
+    return 0;
+}
+
+void zelkokey_wait_release() {
+    while (zelkokey_check_for_key())
+        zelkokey_poll();
+}
+
+void zelkokey_wait_press() {
+    while (!zelkokey_check_for_key())
+        zelkokey_poll();
+}
+
+void zelkokey_wait_fresh() {
+    zelkokey_wait_release();
+    zelkokey_wait_press();
+}
+
+int zelkokey_get_a_key() {
+    for (;;) {
+        int code = keyboard_scan_command();
+        if (code != -2)
+            return code;
+        zelkokey_poll();
+    }
+}
+
+int zelkokey_get_a_number(BITMAP* bitmap, int x, int y) {
+    int value = 0, count = 0;
+    bool dirty = true;
+    while (!(key[KEY_ENTER] && count != 0)) {
+        for (int d = 1; d <= 9; d++) {
+            if (!keyboard_digit_held(d))
+                continue;
+            int next = keyboard_append_digit(value, d);
+            if (next >= 0) { // a digit that would overflow is ignored
+                value = next;
+                count++;
+                dirty = true;
+            }
+            if (d == 3)
+                d++; // with 3 taken, 4 is not looked at in this pass
+        }
+        if (keyboard_digit_held(0) && keyboard_append_digit(value, 0) >= 0) {
+            value *= 10;
+            count++;
+            dirty = true;
+        }
+        if (key[KEY_BACKSPACE] && count != 0) {
+            value /= 10;
+            count--;
+            dirty = true;
+        }
+        zelkokey_wait_release();
+        if (dirty) {
+            keyboard_erase_field(bitmap, x, y);
+            if (count != 0) {
+                char text[16];
+                snprintf(text, sizeof text, "%d", value);
+                text_draw(bitmap, text, x, y, 0xffffff);
+            }
+            assets_show(bitmap);
+            dirty = false;
+        }
+        zelkokey_poll();
+    }
+    zelkokey_wait_release();
+    return value;
+}
+
+int zelkokey_read_key() {
+    while (!keypressed())
+        zelkokey_poll();
+    return readkey();
+}
+
+void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
+    if (!buffer || size < 1)
+        return;
+    buffer[0] = 0;
+    clear_keybuf();
+    int length = 0;
+    int c = 0;
+    while (!(c == 13 && length != 0) && length < size - 1) {
+        c = (signed char)(zelkokey_read_key() & 0xff);
+        if (c == 8 && length != 0) {
+            buffer[--length] = 0;
+        } else if (c == 13) {
+            // Enter finishes a non-empty name; on an empty one it does nothing.
+        } else if (keyboard_text_accepts(c)) {
+            buffer[length++] = (char)c;
+            buffer[length] = 0;
+        }
+        keyboard_erase_field(bitmap, x, y);
+        if (length != 0)
+            text_draw(bitmap, buffer, x, y, 0xffffff);
+        assets_show(bitmap);
+    }
+    zelkokey_wait_press();
+    zelkokey_wait_release();
+}

@@ -1,0 +1,36 @@
+// sound: one looping music sample at a time; silent when there is no sound
+// device.
+#include "shell/sound.h"
+
+#include <allegro.h>
+
+namespace {
+bool sound_ready = false;
+SAMPLE* music = nullptr;
+} // namespace
+
+void sound_init() {
+    detect_digi_driver(DIGI_AUTODETECT);
+    sound_ready = install_sound(DIGI_AUTODETECT, MIDI_NONE, "") == 0;
+}
+
+void sound_stop_music() {
+    if (sound_ready && music)
+        stop_sample(music);
+}
+
+void sound_release() {
+    sound_stop_music();
+    if (music)
+        destroy_sample(music);
+    music = nullptr;
+}
+
+void sound_play_music(const char* name) {
+    sound_release();
+    if (!sound_ready)
+        return;
+    music = load_sample(name);
+    if (music)
+        play_sample(music, 128, 128, 1000, 1);
+}
