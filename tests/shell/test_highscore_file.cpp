@@ -1,0 +1,324 @@
+// Tests of the highscore file: its exact bytes, damaged and foreign files,
+// and saves that fail part way.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <signal.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "headless.h"
+#include "main/game.h"
+#include "shell/highscore.h"
+
+namespace {
+
+using bytes = std::vector<unsigned char>;
+
+const size_t FILE_SIZE = 2310;
+
+/// The bytes of a valid file, built by hand: record n scores `scores[n]` and
+/// is named "Player<n>"; the bytes after each name are `filler`.
+bytes hand_built_file(const int32_t* scores, unsigned char filler) {
+    bytes file(FILE_SIZE, filler);
+    for (int n = 0; n < 15; n++) {
+        unsigned char* record = &file[154 * n];
+        uint32_t s = uint32_t(scores[n]);
+        record[0] = s & 0xFF;
+        record[1] = (s >> 8) & 0xFF;
+        record[2] = (s >> 16) & 0xFF;
+        record[3] = (s >> 24) & 0xFF;
+        std::string name = "Player" + std::to_string(n);
+        memcpy(record + 4, name.c_str(), name.size() + 1);
+    }
+    return file;
+}
+
+const int32_t SCORES[15] = {0x12345678, 70000, 1000, 300, 256, 255, 128,      100,
+                            50,         7,     1,    0,   -1,  -2,  INT32_MIN};
+
+class HighscoreFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/highscore_test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = dir + "/highscore.zelko";
+        saved_file = highscore_file;
+        highscore_file = path.c_str();
+    }
+    void TearDown() override {
+        highscore_file = saved_file;
+        chmod(dir.c_str(), 0700);
+        for (const std::string& name : files())
+            remove((dir + "/" + name).c_str());
+        rmdir(dir.c_str());
+    }
+
+    /// Names of the files in the test directory.
+    std::vector<std::string> files() {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* entry = readdir(d))
+                if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+                    names.push_back(entry->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+
+    void put(const bytes& content) {
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        size_t written = content.empty() ? 0 : fwrite(content.data(), 1, content.size(), file);
+        EXPECT_EQ(written, content.size());
+        ASSERT_EQ(fclose(file), 0);
+    }
+
+    bytes get() {
+        bytes content;
+        if (FILE* file = fopen(path.c_str(), "rb")) {
+            int c;
+            while ((c = fgetc(file)) != EOF)
+                content.push_back(static_cast<unsigned char>(c));
+            fclose(file);
+        }
+        return content;
+    }
+
+    /// Every name in the table ends within its field.
+    void expect_terminated(const highscore_* table) {
+        for (int i = 0; i < 15; i++)
+            EXPECT_NE(memchr(table[i].name, 0, HIGHSCORE_NAME), nullptr) << "entry " << i;
+    }
+
+    /// Entry i holds the default table's row.
+    void expect_default_entry(const highscore_* table, int i) {
+        EXPECT_EQ(table[i].score, 45 - i) << "entry " << i;
+        EXPECT_STREQ(table[i].name, "Noobie") << "entry " << i;
+    }
+
+    std::string dir, path;
+    const char* saved_file = nullptr;
+};
+
+TEST_F(HighscoreFile, NoFileGivesTheDefaultTable) {
+    highscore_ table[15];
+    memset(table, 0x55, sizeof table);
+    highscore_read(table, 15);
+    for (int i = 0; i < 15; i++)
+        expect_default_entry(table, i);
+    EXPECT_TRUE(files().empty()); // reading never creates the file
+}
+
+TEST_F(HighscoreFile, ByteExactRoundTrip) {
+    bytes original = hand_built_file(SCORES, 0);
+    put(original);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    for (int i = 0; i < 15; i++) {
+        EXPECT_EQ(table[i].score, SCORES[i]);
+        EXPECT_EQ(std::string(table[i].name), "Player" + std::to_string(i));
+    }
+    remove(path.c_str());
+    highscore_write(table, 15);
+    EXPECT_EQ(get(), original);
+}
+
+TEST_F(HighscoreFile, BytesAfterANameAreWrittenAsZeros) {
+    put(hand_built_file(SCORES, 0xAB));
+    highscore_ table[15];
+    highscore_read(table, 15);
+    // Leftovers in memory after a terminator must not reach the file either.
+    memset(table[3].name + 8, 'Q', HIGHSCORE_NAME - 8);
+    table[3].name[7] = '\0';
+    highscore_write(table, 15);
+    EXPECT_EQ(get(), hand_built_file(SCORES, 0));
+}
+
+TEST_F(HighscoreFile, EveryTruncatedLengthKeepsWholeRecords) {
+    bytes full = hand_built_file(SCORES, 0x7E);
+    put(full);
+    for (size_t length = FILE_SIZE - 1; length + 1 > 0; length--) {
+        ASSERT_EQ(truncate(path.c_str(), off_t(length)), 0);
+        highscore_ table[15];
+        memset(table, 0x55, sizeof table);
+        highscore_read(table, 15);
+        expect_terminated(table);
+        size_t whole = length / 154;
+        for (size_t i = 0; i < 15; i++) {
+            if (i < whole) {
+                ASSERT_EQ(table[i].score, SCORES[i]) << "length " << length;
+                ASSERT_EQ(std::string(table[i].name), "Player" + std::to_string(i));
+            } else {
+                ASSERT_EQ(table[i].score, 45 - int(i)) << "length " << length;
+                ASSERT_STREQ(table[i].name, "Noobie") << "length " << length;
+            }
+        }
+    }
+}
+
+TEST_F(HighscoreFile, NameWithoutZeroIsCutTo149Characters) {
+    bytes file = hand_built_file(SCORES, 0);
+    memset(&file[154 * 2 + 4], 'N', 150);
+    memset(&file[154 * 14 + 4], 0xFF, 150);
+    put(file);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    EXPECT_EQ(std::string(table[2].name), std::string(149, 'N'));
+    EXPECT_EQ(strlen(table[14].name), 149u);
+    EXPECT_EQ(table[3].score, SCORES[3]);
+    EXPECT_STREQ(table[3].name, "Player3");
+
+    highscore_write(table, 15);
+    bytes saved = get();
+    ASSERT_EQ(saved.size(), FILE_SIZE);
+    EXPECT_EQ(saved[154 * 2 + 4 + 148], 'N');
+    EXPECT_EQ(saved[154 * 2 + 4 + 149], 0);
+}
+
+TEST_F(HighscoreFile, LongerFileIsReadForItsFirstFifteenRecords) {
+    bytes file = hand_built_file(SCORES, 0);
+    bytes tail = hand_built_file(SCORES, 0x33);
+    file.insert(file.end(), tail.begin(), tail.begin() + 500);
+    put(file);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    for (int i = 0; i < 15; i++)
+        EXPECT_EQ(table[i].score, SCORES[i]);
+    highscore_write(table, 15);
+    EXPECT_EQ(get(), hand_built_file(SCORES, 0));
+}
+
+TEST_F(HighscoreFile, RandomBytesGiveFifteenTerminatedEntries) {
+    srand(6);
+    const size_t lengths[] = {1, 153, 154, 155, 1000, 2309, 2310, 2311, 5000};
+    for (size_t length : lengths) {
+        bytes noise(length);
+        for (unsigned char& b : noise)
+            b = static_cast<unsigned char>(rand() % 256);
+        put(noise);
+        highscore_ table[15];
+        highscore_read(table, 15);
+        expect_terminated(table);
+        for (size_t i = 0; i < 15; i++) {
+            if ((i + 1) * 154 > length) {
+                expect_default_entry(table, int(i));
+                continue;
+            }
+            const unsigned char* r = &noise[154 * i];
+            uint32_t s = r[0] | r[1] << 8 | r[2] << 16 | uint32_t(r[3]) << 24;
+            EXPECT_EQ(table[i].score, int32_t(s)) << "length " << length;
+            size_t name_length = strnlen(reinterpret_cast<const char*>(r + 4), 149);
+            EXPECT_EQ(strlen(table[i].name), name_length) << "length " << length;
+        }
+    }
+}
+
+TEST_F(HighscoreFile, TwoGamesSeeEachOthersEntries) {
+    char saved_name[150];
+    strcpy(saved_name, username);
+    headless_init();
+
+    highscore_ first[15];
+    highscore_read(first, 15);
+    strcpy(username, "Alice");
+    highscore_new_score(100, first, 15);
+    highscore_write(first, 15);
+
+    highscore_ second[15];
+    highscore_read(second, 15);
+    EXPECT_EQ(second[0].score, 100);
+    EXPECT_STREQ(second[0].name, "Alice");
+    strcpy(username, "Bob");
+    highscore_new_score(40, second, 15);
+    highscore_write(second, 15);
+
+    highscore_ later[15];
+    highscore_read(later, 15);
+    EXPECT_STREQ(later[0].name, "Alice");
+    EXPECT_EQ(later[6].score, 40); // 100, 45, 44, 43, 42, 41, then Bob above the old 40
+    EXPECT_STREQ(later[6].name, "Bob");
+    EXPECT_EQ(later[7].score, 40);
+    EXPECT_STREQ(later[7].name, "Noobie");
+    EXPECT_EQ(later[14].score, 33);
+    EXPECT_EQ(get().size(), FILE_SIZE);
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+    strcpy(username, saved_name);
+}
+
+/// Saves `table` in a child process that may write at most `limit` bytes to
+/// any file; returns the child's wait status.
+int write_in_child_with_file_limit(highscore_* table, rlim_t limit) {
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
+        rlimit small{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+            _exit(3);
+        highscore_write(table, 15);
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+TEST_F(HighscoreFile, WriteCutShortByTheFileLimitKeepsTheOldTable) {
+    bytes original = hand_built_file(SCORES, 0);
+    put(original);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(INT32_MAX, "Lost", table, 15);
+
+    int status = write_in_child_with_file_limit(table, 1000);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(get(), original);
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+
+    // The same save with room enough goes through.
+    status = write_in_child_with_file_limit(table, 1 << 20);
+    ASSERT_TRUE(WIFEXITED(status));
+    highscore_ saved[15];
+    highscore_read(saved, 15);
+    EXPECT_STREQ(saved[0].name, "Lost");
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+}
+
+TEST_F(HighscoreFile, ReadOnlyDirectoryKeepsTheOldTable) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only directories";
+    bytes original = hand_built_file(SCORES, 0);
+    put(original);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(INT32_MAX, "Lost", table, 15);
+    ASSERT_EQ(chmod(dir.c_str(), 0500), 0);
+    highscore_write(table, 15);
+    chmod(dir.c_str(), 0700);
+    EXPECT_EQ(get(), original);
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+}
+
+TEST_F(HighscoreFile, MissingDirectoryIsNoHarm) {
+    std::string nowhere = dir + "/no/such/place/highscore.zelko";
+    highscore_file = nowhere.c_str();
+    highscore_ table[15];
+    highscore_read(table, 15);
+    expect_default_entry(table, 0);
+    highscore_write(table, 15);
+    highscore_file = path.c_str();
+    EXPECT_TRUE(files().empty());
+}
+
+} // namespace
