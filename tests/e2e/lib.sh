@@ -1,0 +1,281 @@
+# lib.sh: shared helpers of the real-window tests.
+#
+# Each test starts its own virtual X server, runs the real game binary in a
+# scratch copy of the data folder (so highscores written by a test never reach
+# the build's data), types at the game window with xdotool and reads its
+# screen with ImageMagick. Everything started here is stopped by the exit trap.
+#
+# Usage in a test:  source "$(dirname "$0")/lib.sh"; e2e_init "$@"
+
+E2E_DISPLAY=""   # ":N" of our X server
+E2E_XVFB_PID=""  # our X server
+E2E_GAME_PID=""  # the game (or launcher) we started
+E2E_WIN=""       # the game window's id
+E2E_WORK=""      # scratch folder of this test
+E2E_SHOT_NO=0    # running number of the screenshots taken
+E2E_FAILED=0     # set by e2e_fail, keeps the scratch folder for a look
+
+# Prints a progress line with the seconds since the test began.
+e2e_log() { echo "[$SECONDS s] $*"; }
+
+# Fails the test with a message; the exit trap cleans up.
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    E2E_FAILED=1
+    exit 1
+}
+
+# Skips the test (exit 0) with a message.
+e2e_skip() {
+    echo "SKIP: $*"
+    exit 0
+}
+
+# Stops what this test started and removes its scratch folder.
+e2e_cleanup() {
+    local rc=$?
+    if [[ -n $E2E_GAME_PID ]] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
+        kill "$E2E_GAME_PID" 2>/dev/null
+        sleep 0.3
+        kill -9 "$E2E_GAME_PID" 2>/dev/null
+    fi
+    if [[ -n $E2E_XVFB_PID ]]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+    fi
+    if [[ -n $E2E_WORK && -d $E2E_WORK ]]; then
+        if ((rc != 0 || E2E_FAILED)); then
+            echo "Screenshots and logs kept in $E2E_WORK" >&2
+        else
+            rm -rf "$E2E_WORK"
+        fi
+    fi
+    exit "$rc"
+}
+
+# Reads the arguments every test gets (game binary, data folder, source
+# folder), checks the tools and makes the scratch folder.
+e2e_init() {
+    E2E_CAVE="$(realpath "${1:?usage: test <cave-binary> <data-dir> <source-dir>}")"
+    E2E_DATA="$(realpath "${2:?missing data folder}")"
+    E2E_SRC="$(realpath "${3:?missing source folder}")"
+    local tool
+    for tool in Xvfb xdotool xdpyinfo import convert compare; do
+        command -v "$tool" >/dev/null || e2e_fail "the tool '$tool' is not installed"
+    done
+    E2E_WORK="$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")"
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+}
+
+# Starts Xvfb on the first free display from 91 on and waits until it answers.
+e2e_start_x() {
+    local n t
+    for ((n = 91; n < 160; n++)); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+        E2E_XVFB_PID=$!
+        for ((t = 0; t < 100; t++)); do
+            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                E2E_DISPLAY=":$n"
+                export DISPLAY=":$n"
+                e2e_log "X server up on $DISPLAY"
+                return 0
+            fi
+            kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+        E2E_XVFB_PID=""
+    done
+    e2e_fail "could not start Xvfb on any display"
+}
+
+# Copies the data folder to <scratch>/run (or the folder given) so the game
+# may write its highscore file there.
+e2e_copy_data() {
+    local dir="${1:-$E2E_WORK/run}"
+    mkdir -p "$dir"
+    cp -a "$E2E_DATA/." "$dir/"
+    rm -f "$dir/.stamp"
+    E2E_RUN="$dir"
+}
+
+# Writes a highscore file of 15 entries, each scoring -1000 and named as
+# given, so that any score of a test game enters the table.
+e2e_write_low_highscores() {
+    local file="$1" name="$2" i
+    : >"$file"
+    for ((i = 0; i < 15; i++)); do
+        # -1000 as a little-endian 32-bit integer, then the name in 150 bytes.
+        printf '\x18\xfc\xff\xff' >>"$file"
+        { printf '%s' "$name"; head -c $((150 - ${#name})) /dev/zero; } >>"$file"
+    done
+}
+
+# Starts a command in the background with the given working folder; its
+# output goes to <scratch>/game.out and game.err.
+e2e_start_in() {
+    local dir="$1"
+    shift
+    (cd "$dir" && exec "$@") >"$E2E_WORK/game.out" 2>"$E2E_WORK/game.err" &
+    E2E_GAME_PID=$!
+    e2e_log "started $* in $dir (pid $E2E_GAME_PID)"
+}
+
+# Starts the game binary in the scratch copy of the data.
+e2e_start_game() {
+    e2e_copy_data
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE"
+}
+
+# True while the started process runs.
+e2e_running() { kill -0 "$E2E_GAME_PID" 2>/dev/null; }
+
+# Waits (up to 30 s) for the game's window to appear and gives the keyboard
+# to whatever window covers the middle of the screen: the game window, or in
+# full-screen mode the library's full-screen window (which grabs the keyboard
+# anyway).
+e2e_find_window() {
+    local t ids
+    for ((t = 0; t < 150; t++)); do
+        e2e_running || e2e_fail "the game stopped before its window appeared: $(cat "$E2E_WORK/game.err")"
+        ids="$(timeout 5 xdotool search --name "Wizard's Cave" 2>/dev/null)" || true
+        if [[ -n $ids ]]; then
+            E2E_WIN="$(head -n1 <<<"$ids")"
+            e2e_log "window $E2E_WIN: $(xdotool getwindowname "$E2E_WIN" 2>/dev/null)"
+            sleep 0.5
+            e2e_focus
+            return 0
+        fi
+        sleep 0.2
+    done
+    e2e_fail "no game window appeared within 30 s"
+}
+
+# Gives the keyboard focus to the window under the middle of the screen
+# (there is no window manager to do it).
+e2e_focus() {
+    local WINDOW=""
+    timeout 5 xdotool mousemove 512 384 >/dev/null 2>&1 || true
+    eval "$(timeout 5 xdotool getmouselocation --shell 2>/dev/null | grep '^WINDOW=')"
+    if [[ -n $WINDOW ]]; then
+        timeout 5 xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
+    fi
+}
+
+# Presses one key (an X key name such as Return, Escape, n, KP_8) and holds it
+# for a moment, long enough for a game that polls the key state.
+e2e_key() {
+    local k="$1" hold="${2:-0.15}"
+    timeout 5 xdotool keydown "$k" || e2e_fail "xdotool could not press $k"
+    sleep "$hold"
+    timeout 5 xdotool keyup "$k" || e2e_fail "xdotool could not release $k"
+    sleep 0.1
+}
+
+# Types a word letter by letter.
+e2e_type() {
+    local word="$1" i
+    for ((i = 0; i < ${#word}; i++)); do
+        e2e_key "${word:i:1}" 0.08
+    done
+}
+
+# Takes a screenshot of the whole X screen into a new PNG, whose path is left
+# in E2E_SHOT.
+e2e_shot() {
+    local name="${1:-shot}"
+    E2E_SHOT_NO=$((E2E_SHOT_NO + 1))
+    E2E_SHOT="$(printf '%s/%02d-%s.png' "$E2E_WORK" "$E2E_SHOT_NO" "$name")"
+    timeout 20 import -display "$DISPLAY" -window root "$E2E_SHOT" 2>/dev/null ||
+        e2e_fail "could not take a screenshot"
+}
+
+# Number of pixels in the rectangle WxH+X+Y of a picture whose colour is
+# within the fuzz (percent) of the colour given (#RRGGBB).
+e2e_count_colour() {
+    local file="$1" geometry="$2" colour="$3" fuzz="${4:-6}"
+    convert "$file" -crop "$geometry" +repage -alpha off \
+        -fuzz "$fuzz%" -fill white -opaque "$colour" \
+        -fill black +opaque white \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+
+# Number of pixels in the rectangle that are not black (any channel > 10%).
+e2e_count_lit() {
+    local file="$1" geometry="${2:-1024x768+0+0}"
+    convert "$file" -crop "$geometry" +repage -alpha off -colorspace gray \
+        -threshold 10% -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+
+# Number of pixels that differ between two pictures in a rectangle.
+e2e_count_diff() {
+    local a="$1" b="$2" geometry="${3:-1024x768+0+0}" n
+    n="$(convert "$a" "$b" -crop "$geometry" +repage -alpha off \
+        -compose difference -composite -colorspace gray -threshold 3% \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)"
+    echo "${n:-0}"
+}
+
+# Polls screenshots (up to `timeout` seconds) until the command "$@" succeeds
+# with the newest shot as its last argument; the shot stays in E2E_SHOT.
+# Fails with the message when time runs out.
+e2e_wait_for() {
+    local message="$1" timeout="$2" name="$3"
+    shift 3
+    local start=$SECONDS
+    while :; do
+        e2e_shot "$name"
+        "$@" "$E2E_SHOT" && return 0
+        ((SECONDS - start >= timeout)) && e2e_fail "$message (last screenshot $E2E_SHOT)"
+        e2e_running || e2e_fail "$message: the game ended ($(cat "$E2E_WORK/game.err"))"
+        sleep 0.3
+    done
+}
+
+# True when the shot differs from the picture `before` in at least `min`
+# pixels of the rectangle.
+e2e_differs_from() {
+    local before="$1" min="$2" geometry="$3" shot="$4"
+    (($(e2e_count_diff "$before" "$shot" "$geometry") >= min))
+}
+
+# True when the rectangle of the shot holds at least `min` pixels of the colour.
+e2e_has_colour() {
+    local geometry="$1" colour="$2" min="$3" shot="$4"
+    (($(e2e_count_colour "$shot" "$geometry" "$colour") >= min))
+}
+
+# True when the shot is not (almost) all black.
+e2e_not_black() { (($(e2e_count_lit "$1") >= 10000)); }
+
+# Presses a key and waits (up to 15 s) until at least `min` pixels of the
+# rectangle have changed (default: 2000 pixels anywhere). The new screen is
+# left in E2E_SHOT.
+e2e_key_expect_change() {
+    local k="$1" what="$2" min="${3:-2000}" geometry="${4:-1024x768+0+0}" before
+    e2e_shot "before-$what"
+    before="$E2E_SHOT"
+    e2e_key "$k"
+    e2e_wait_for "$what: the screen did not change after $k" 15 "$what" \
+        e2e_differs_from "$before" "$min" "$geometry"
+    e2e_log "$what: the screen changed after $k"
+}
+
+# Waits up to `timeout` seconds for the started process to end; leaves its
+# exit status in E2E_STATUS, or "running" if it has not ended.
+e2e_wait_exit() {
+    local timeout="${1:-15}" t
+    E2E_STATUS=running
+    for ((t = 0; t < timeout * 10; t++)); do
+        if ! e2e_running; then
+            E2E_STATUS=0
+            wait "$E2E_GAME_PID" 2>/dev/null || E2E_STATUS=$?
+            E2E_GAME_PID=""
+            return 0
+        fi
+        sleep 0.1
+    done
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Started from a folder without its data files the game says which files are
+# missing and where it looked, and ends with status 1 before opening a window.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+
+# No X server at all: the game must stop before it needs one.
+unset DISPLAY
+empty="$E2E_WORK/empty"
+mkdir -p "$empty"
+e2e_start_in "$empty" "$E2E_CAVE"
+e2e_wait_exit 20
+[[ $E2E_STATUS == running ]] && e2e_fail "the game did not stop within 20 s without its data"
+[[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 without data, got $E2E_STATUS"
+err="$(cat "$E2E_WORK/game.err")"
+echo "$err"
+
+# Every file the game cannot do without is named, and so is the folder.
+for f in user.bmp user_dead.bmp TitelScreen.bmp StoryScreen1.bmp StoryScreen2.bmp \
+    StoryScreen3.bmp StoryScreen4.bmp ControlInfo.bmp ByeBye.bmp GameOver.bmp \
+    lugn.wav quiet.wav end.wav; do
+    grep -qF "$f" <<<"$err" || e2e_fail "the message does not name $f"
+done
+grep -qF "$empty" <<<"$err" || e2e_fail "the message does not name the folder $empty"
+
+# With all but one file present only that one is named.
+e2e_copy_data "$E2E_WORK/partial"
+rm "$E2E_RUN/GameOver.bmp"
+e2e_start_in "$E2E_RUN" "$E2E_CAVE"
+e2e_wait_exit 20
+[[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 with GameOver.bmp missing, got $E2E_STATUS"
+err="$(cat "$E2E_WORK/game.err")"
+grep -qF GameOver.bmp <<<"$err" || e2e_fail "the message does not name GameOver.bmp"
+grep -qF TitelScreen.bmp <<<"$err" && e2e_fail "the message names TitelScreen.bmp, which is there"
+grep -qF "$E2E_RUN" <<<"$err" || e2e_fail "the message does not name the folder $E2E_RUN"
+echo "PASS"
