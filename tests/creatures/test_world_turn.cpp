@@ -242,3 +242,18 @@ TEST_F(world_turn, ACreatureNeverActsTwiceInOneTurn) {
     monster_act(room);
     EXPECT_TRUE(stands(runner, 5, 5));
 }
+
+TEST_F(world_turn, RunningOutOfMemoryOnlyLosesTheBreadAndTheRemains) {
+    character_* baker = put(BREED_CRAZY_BAKER, 5, 5, 1, 0);
+    baker->special_odds = 1;
+    character_* killer = put(BREED_GREEN_DEVIL, 10, 10, 1, 0);
+    killer->props->damage = 200;
+    put(BREED_RAT, 11, 10);
+    alloc_fail_at(1, true);
+    monster_act(room);
+    alloc_fail_at(0);
+    EXPECT_TRUE(stands(baker, 6, 5));
+    EXPECT_EQ(nullptr, at(5, 5)->objekts);
+    EXPECT_FALSE(tile_has_being(at(11, 10)));
+    EXPECT_EQ(nullptr, at(11, 10)->objekts);
+}
