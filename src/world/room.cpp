@@ -209,7 +209,8 @@ room_* room_create_first() {
     room_add_walls(room);
     // When the player cannot be made the room is still returned, without
     // anybody in it: the game finds no player and ends the game at once.
-    tile_put_character(room_draw_floor_spot(room), character_create_user());
+    tile* spot = room_draw_floor_spot(room); // the spot is drawn before the player
+    tile_put_character(spot, character_create_user());
     room_add_random_objekts(room);
     return room;
 }

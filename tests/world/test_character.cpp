@@ -163,7 +163,8 @@ TEST_F(CreatureCatalogue, RandomCreatureDrawsItsKindFirst) {
         srand(seed);
         character_* c = character_create_random(24);
         EXPECT_EQ(c->kind, neutral ? 'n' : 'm');
-        EXPECT_STREQ(c->name, band_name(neutral ? neutral_bands : monster_bands, v));
+        const char* const* bands = neutral ? neutral_bands : monster_bands;
+        EXPECT_STREQ(c->name, band_name(bands, v));
         character_remove(c);
     }
 }

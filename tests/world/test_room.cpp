@@ -77,7 +77,8 @@ replayed_being replay_creature(int level) {
                                      {"gnome", 120, 160}};
     int neutral = rand() % 2;
     int v = rand() % (level + 1);
-    const entry& e = (neutral ? neutrals : monsters)[std::min(v / 5, 4)];
+    const entry* table = neutral ? neutrals : monsters;
+    const entry& e = table[std::min(v / 5, 4)];
     replayed_being b{e.name, {}};
     for (int& stat : b.stats)
         stat = e.low + rand() % (e.high - e.low + 1);
