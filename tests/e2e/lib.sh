@@ -60,9 +60,12 @@ e2e_init() {
     E2E_DATA="$(realpath "${2:?missing data folder}")"
     E2E_SRC="$(realpath "${3:?missing source folder}")"
     local tool
-    for tool in Xvfb xdotool xdpyinfo import convert compare; do
+    for tool in Xvfb xdotool xdpyinfo import convert python3; do
         command -v "$tool" >/dev/null || e2e_fail "the tool '$tool' is not installed"
     done
+    # The system's interpreter starts fastest; any python3 will do.
+    E2E_PY=python3
+    [[ -x /usr/bin/python3 ]] && E2E_PY=/usr/bin/python3
     E2E_WORK="$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")"
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
@@ -278,4 +281,89 @@ e2e_wait_exit() {
         fi
         sleep 0.1
     done
+}
+
+# The room grid read off a screenshot (see grid.py): e2e_grid <command> <shot>.
+e2e_grid() { "$E2E_PY" "$(dirname "${BASH_SOURCE[0]}")/grid.py" "$1" "$2" "$E2E_RUN"; }
+
+# The X key names of the direction codes: arrows where there is one, and the
+# numeric keypad for all.
+e2e_arrow_key() {
+    case "$1" in 2) echo Down ;; 4) echo Left ;; 6) echo Right ;; 8) echo Up ;; *) return 1 ;; esac
+}
+e2e_pad_key() { echo "KP_$1"; }
+
+# The areas of the game screen (WxH+X+Y).
+E2E_GRID_AREA=896x640+0+0
+E2E_PANEL_AREA=256x72+0+696
+E2E_HISTORY_AREA=512x96+512+668
+E2E_BOX_AREA=304x176+360+296
+
+# From the title to the first game screen: waits for the title, opens the
+# name box with a key, types the name, goes through the story screens and
+# the control sheet, and starts play with `start_key` (default x, which has no
+# meaning in play). Checks that every screen changes on its key.
+e2e_play_intro() {
+    local name="$1" start_key="${2:-x}" before screen
+    e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
+    e2e_log "title shown"
+    e2e_key_expect_change space name-box 100 "$E2E_BOX_AREA"
+    before="$E2E_SHOT"
+    e2e_type "$name"
+    e2e_wait_for "the typed name was not echoed in the name box" 10 name \
+        e2e_differs_from "$before" 20 200x16+405+380
+    e2e_key_expect_change Return story-1
+    for screen in story-2 story-3 story-4 controls; do
+        e2e_key_expect_change space "$screen"
+    done
+    e2e_key "$start_key"
+    e2e_wait_for "the game screen with its status panel did not appear" 15 game \
+        e2e_has_colour "$E2E_PANEL_AREA" "#FFFFFF" 50
+    e2e_log "game screen shown"
+}
+
+# Red pixels of "You are dead!" (centred at 512, 384) beyond `base`.
+E2E_DEAD_AREA=140x20+442+376
+e2e_dead_shown() {
+    local base="$1" shot="$2"
+    (($(e2e_count_colour "$shot" "$E2E_DEAD_AREA" "#FF0000" 2) >= base + 40))
+}
+
+# Presses the key that ends the game (held a little longer, as the turn loop
+# looks at Escape only after the player's turn) and waits for "You are dead!".
+e2e_key_expect_dead() {
+    local k="$1" base
+    e2e_shot "before-$k"
+    base="$(e2e_count_colour "$E2E_SHOT" "$E2E_DEAD_AREA" "#FF0000" 2)"
+    e2e_key "$k" 0.4
+    e2e_wait_for "\"You are dead!\" did not appear after $k" 15 dead e2e_dead_shown "$base"
+    e2e_log "\"You are dead!\" shown after $k"
+}
+
+# From "You are dead!" to the end of the program: a key for the end picture
+# and score, "View last history?" answered with `history` (y or n), a key
+# after the optional history and after the table, "Play again?" answered no.
+# Checks every screen and that the program ends with status 0.
+e2e_finish_game() {
+    local history="${1:-n}"
+    e2e_key_expect_change space end-picture 20 600x80+212+376
+    e2e_key_expect_change space history-question 100 "$E2E_BOX_AREA"
+    if [[ $history == y ]]; then
+        e2e_key_expect_change y history 2000
+        e2e_has_colour 1024x768+0+0 "#0F0000" 500000 "$E2E_SHOT" ||
+            e2e_fail "the history screen is not the dark red page"
+        e2e_has_colour 600x240+341+94 "#7FFFFF" 100 "$E2E_SHOT" ||
+            e2e_fail "the history screen shows no lines"
+        e2e_key_expect_change space highscores 2000
+    else
+        e2e_key_expect_change n highscores 2000
+    fi
+    e2e_has_colour 300x240+290+250 "#7F7F7F" 100 "$E2E_SHOT" ||
+        e2e_fail "the highscore table is not shown"
+    e2e_key_expect_change space play-again 100 "$E2E_BOX_AREA"
+    e2e_key n
+    e2e_wait_exit 15
+    [[ $E2E_STATUS == 0 ]] ||
+        e2e_fail "the game should end with status 0 after \"Play again?\" no, got $E2E_STATUS"
+    e2e_log "the game ended with status 0"
 }

@@ -13,38 +13,15 @@ e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
 e2e_start_in "$E2E_RUN" "$E2E_CAVE"
 e2e_find_window
 
-# The title picture fills the screen.
-e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
-e2e_log "title shown"
-
-# Any key opens the name box over the title; the name is echoed inside it.
-e2e_key_expect_change space name-box 100 304x176+360+296
-e2e_shot typed
-before="$E2E_SHOT"
-e2e_type "$NAME"
-e2e_wait_for "the typed name was not echoed in the name box" 10 name \
-    e2e_differs_from "$before" 20 200x16+405+380
-
-# Enter shows the first story screen; four more keys go through the other
-# three and the control sheet, and one more starts the game.
-e2e_key_expect_change Return story-1
-for screen in story-2 story-3 story-4 controls; do
-    e2e_key_expect_change space "$screen"
-done
-e2e_key space
-e2e_wait_for "the game screen with its status panel did not appear" 15 game \
-    e2e_has_colour 256x72+0+696 "#FFFFFF" 50
-e2e_log "game screen shown"
+# Title, name, the four story screens and the control sheet; any key starts.
+e2e_play_intro "$NAME" space
 
 # Escape ends the game: "You are dead!" in red over the last game screen.
-e2e_key Escape 0.4
-e2e_wait_for "\"You are dead!\" did not appear" 15 dead \
-    e2e_has_colour 140x20+442+376 "#FF0000" 40
-e2e_log "end of game shown"
+e2e_key_expect_dead Escape
 
 # Any key: the score lines.  Any key: "View last history?", answered no.
 e2e_key_expect_change space score 20 200x24+412+412
-e2e_key_expect_change space history-question 100 304x176+360+296
+e2e_key_expect_change space history-question 100 "$E2E_BOX_AREA"
 e2e_key_expect_change n highscores 2000
 
 # The table shows the new entry lit in white among the old grey ones.
@@ -54,7 +31,7 @@ e2e_has_colour 300x240+290+250 "#7F7F7F" 100 "$E2E_SHOT" ||
     e2e_fail "the highscore table shows no other entries"
 
 # Any key: "Play again?"; N ends the program.
-e2e_key_expect_change space play-again 100 304x176+360+296
+e2e_key_expect_change space play-again 100 "$E2E_BOX_AREA"
 e2e_key n
 e2e_wait_exit 15
 [[ $E2E_STATUS == 0 ]] || e2e_fail "the game should end with status 0 after \"Play again?\" no, got $E2E_STATUS"
