@@ -4,6 +4,7 @@
 // zapping the wand and giving up are handled here.
 #include "turn/act.h"
 
+#include <allegro.h>
 #include <cstdio>
 #include <cstring>
 
@@ -342,7 +343,9 @@ void user_act() {
             return;
         turn_over = result == ACT_TURN_OVER;
         // A key still held would be read again at once: wait it out first.
-        zelkokey_wait_release();
+        // Escape is left held, for the game loop to see.
+        if (!key[KEY_ESC])
+            zelkokey_wait_release();
         draw_picture(step);
     }
 }
