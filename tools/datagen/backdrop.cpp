@@ -1,6 +1,7 @@
 // backdrop: noise, gradients and the other procedural paints.
 #include "backdrop.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "rng.h"
@@ -129,4 +130,33 @@ void backdrop_bevel(image& img, int x, int y, int w, int h, int thick, uint32_t 
         image_fill_rect(img, x + t, y + h - 1 - t, w - 2 * t, 1, dark);
         image_fill_rect(img, x + w - 1 - t, y + t, 1, h - 2 * t, dark);
     }
+}
+
+void backdrop_hills(image& img, int y, int amplitude, uint32_t rgb, uint32_t seed) {
+    for (int i = 0; i < img.w; i++) {
+        float n = backdrop_noise(i, 0, 260, 3, seed);
+        int top = y + static_cast<int>((n - 0.5f) * 2 * amplitude);
+        for (int j = std::max(0, top); j < img.h; j++) {
+            float crest = j - top < 6 ? 1.15f : 1.0f;
+            float grain = 0.94f + 0.12f * backdrop_noise(i, j, 6, 2, seed + 3);
+            image_set(img, i, j, rgb_scale(rgb, crest * grain));
+        }
+    }
+}
+
+void backdrop_arch(image& img, int cx, int cy, int rx, int ry, uint32_t dark, uint32_t light,
+                   uint32_t seed) {
+    image rock = img;
+    backdrop_rock(rock, 0, 0, img.w, img.h, dark, light, seed);
+    for (int j = 0; j < img.h; j++)
+        for (int i = 0; i < img.w; i++) {
+            float rough = 0.08f * (backdrop_noise(i, j, 30, 3, seed + 5) - 0.5f);
+            float dx = float(i - cx) / rx, dy = float(j - cy) / ry;
+            float d = std::sqrt(dx * dx + dy * dy) + rough;
+            if (d > 1.0f) {
+                // the rim of the opening catches the daylight
+                float lit = d < 1.04f ? 1.5f : 1.0f;
+                image_set(img, i, j, rgb_scale(image_get(rock, i, j), lit));
+            }
+        }
 }

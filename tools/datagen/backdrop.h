@@ -38,3 +38,11 @@ void backdrop_teeth(image& img, bool from_top, int height, uint32_t rgb, uint32_
 /// A bevelled frame: `light` on the top and left, `dark` on the bottom and right.
 void backdrop_bevel(image& img, int x, int y, int w, int h, int thick, uint32_t light,
                     uint32_t dark);
+
+/// Rolling hills: everything below a wavy line around `y` (swinging by
+/// `amplitude`) is painted in `rgb`, lighter at the crest.
+void backdrop_hills(image& img, int y, int amplitude, uint32_t rgb, uint32_t seed);
+
+/// Rock everywhere outside an elliptical opening: the view out of a cave.
+void backdrop_arch(image& img, int cx, int cy, int rx, int ry, uint32_t dark, uint32_t light,
+                   uint32_t seed);

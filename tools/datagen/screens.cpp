@@ -143,6 +143,11 @@ void cmd_simple(screen_ctx& c, const words& w) {
     else if (n == "teeth")
         backdrop_teeth(c.img, w.size() > 1 && w[1] == "top", arg_int(w, 2), arg_rgb(c, w, 3),
                        arg_int(w, 4));
+    else if (n == "hills")
+        backdrop_hills(c.img, arg_int(w, 1), arg_int(w, 2), arg_rgb(c, w, 3), arg_int(w, 4));
+    else if (n == "arch")
+        backdrop_arch(c.img, arg_int(w, 1), arg_int(w, 2), arg_int(w, 3), arg_int(w, 4),
+                      arg_rgb(c, w, 5), arg_rgb(c, w, 6), arg_int(w, 7));
     else if (n == "vignette")
         backdrop_vignette(c.img, arg_float(w, 1));
     else

@@ -13,6 +13,8 @@
 //   glow X Y RADIUS RRGGBB STRENGTH
 //   rays X Y COUNT LENGTH RRGGBB ALPHA SEED
 //   teeth top|bottom HEIGHT RRGGBB SEED
+//   hills Y AMPLITUDE RRGGBB SEED     rolling hills down to the bottom
+//   arch X Y RX RY RRGGBB RRGGBB SEED rock all round an oval opening
 //   vignette STRENGTH
 //   tile SPRITE X Y W H               repeats a sprite over a rectangle
 //   sprite SPRITE X Y SCALE [mirror]  a sprite enlarged, mask left out
