@@ -14,6 +14,7 @@ E2E_WIN=""       # the game window's id
 E2E_WORK=""      # scratch folder of this test
 E2E_SHOT_NO=0    # running number of the screenshots taken
 E2E_FAILED=0     # set by e2e_fail, keeps the scratch folder for a look
+E2E_AT_EXIT=""   # a command of the test to run first on exit (e.g. to uninstall)
 
 # Prints a progress line with the seconds since the test began.
 e2e_log() { echo "[$SECONDS s] $*"; }
@@ -34,6 +35,9 @@ e2e_skip() {
 # Stops what this test started and removes its scratch folder.
 e2e_cleanup() {
     local rc=$?
+    if [[ -n $E2E_AT_EXIT ]]; then
+        $E2E_AT_EXIT || true
+    fi
     if [[ -n $E2E_GAME_PID ]] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
         kill "$E2E_GAME_PID" 2>/dev/null
         sleep 0.3
@@ -131,6 +135,15 @@ e2e_start_in() {
 e2e_start_game() {
     e2e_copy_data
     e2e_start_in "$E2E_RUN" "$E2E_CAVE"
+}
+
+# Stops the started process (when it still runs) and forgets it.
+e2e_stop_game() {
+    if [[ -n $E2E_GAME_PID ]] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
+        kill "$E2E_GAME_PID" 2>/dev/null
+        wait "$E2E_GAME_PID" 2>/dev/null
+    fi
+    E2E_GAME_PID=""
 }
 
 # True while the started process runs.
