@@ -167,8 +167,8 @@ int main(int argc, char** argv) {
         return 1;
     int size = atoi(argv[3]);
     if (sprite.w != sprite.h || size < sprite.w || size % sprite.w != 0) {
-        fprintf(stderr, "make_icon: a %dx%d sprite cannot make a %dx%d icon\n", sprite.w,
-                sprite.h, size, size);
+        fprintf(stderr, "make_icon: a %dx%d sprite cannot make a %dx%d icon\n", sprite.w, sprite.h,
+                size, size);
         return 1;
     }
     if (!png_write(enlarge(sprite, size / sprite.w), argv[2])) {
