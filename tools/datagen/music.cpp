@@ -33,6 +33,7 @@ struct piece {
     float beats = 16;
     float echo_beats = 0;
     float echo_feedback = 0;
+    float gain = 1;
     std::vector<voice> voices;
 };
 
@@ -182,13 +183,14 @@ void loop_effects(const piece& p, std::vector<float>& buf) {
 }
 
 /// Scales the loop to a comfortable level and converts it to 16-bit samples.
-std::vector<int16_t> loop_finish(const std::vector<float>& buf) {
+std::vector<int16_t> loop_finish(const std::vector<float>& buf, float gain) {
     float peak = 1e-6f;
     for (float v : buf)
         peak = std::max(peak, std::fabs(v));
     std::vector<int16_t> out(buf.size());
     for (size_t i = 0; i < buf.size(); i++)
-        out[i] = static_cast<int16_t>(std::lround(std::tanh(buf[i] / peak * 0.9f) * 22000.0f));
+        out[i] =
+            static_cast<int16_t>(std::lround(std::tanh(buf[i] / peak * 0.9f) * 22000.0f * gain));
     return out;
 }
 
@@ -211,6 +213,8 @@ bool piece_read(const std::string& path, piece& p) {
             p.beats = std::atof(w[1].c_str());
         else if (w[0] == "echo" && w.size() == 3)
             p.echo_beats = std::atof(w[1].c_str()), p.echo_feedback = std::atof(w[2].c_str());
+        else if (w[0] == "gain" && w.size() == 2)
+            p.gain = std::atof(w[1].c_str());
         else if (w[0] == "voice" && w.size() == 3)
             p.voices.push_back({w[1], static_cast<float>(std::atof(w[2].c_str())), {}});
         else if (!p.voices.empty())
@@ -240,6 +244,6 @@ bool music_render_file(const std::string& path, music_loop& out) {
         }
     loop_effects(p, buf);
     out.file = p.file;
-    out.samples = loop_finish(buf);
+    out.samples = loop_finish(buf, p.gain);
     return true;
 }

@@ -6,6 +6,7 @@
 //   tempo BPM               beats per minute
 //   length BEATS            length of the loop in beats
 //   echo BEATS FEEDBACK     optional echo: delay in beats, feedback 0..1
+//   gain LEVEL              optional loudness, 1 for full (the default)
 //   voice INSTRUMENT VOLUME a voice, followed by its notes on the next lines
 //
 // Notes are NAME:BEATS tokens: C4:1, F#3:0.5, Bb2:2, a chord C3+E3+G3:4, a
