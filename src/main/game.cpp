@@ -60,11 +60,13 @@ constexpr end_cause end_causes[] = {
 };
 
 /// The story screens shown after the first, then the control sheet.
-constexpr const char* story_screens[] = {"StoryScreen2.bmp", "StoryScreen3.bmp",
-                                         "StoryScreen4.bmp", "ControlInfo.bmp"};
+constexpr const char* story_screens[] = {"StoryScreen2.bmp", "StoryScreen3.bmp", "StoryScreen4.bmp",
+                                         "ControlInfo.bmp"};
 
 /// Loads a full-screen picture into the back buffer.
-void game_load_screen(const char* name) { assets_load_screen(bmp, name); }
+void game_load_screen(const char* name) {
+    assets_load_screen(bmp, name);
+}
 
 /// Title, name box and the story screens.
 void game_show_intro() {
@@ -105,6 +107,8 @@ int game_score() {
     return highscore_calculate_int(user ? *user : nobody, room_number, end_game);
 }
 
+} // namespace
+
 /// The end of a game: end screen, score, history, highscore table.
 int game_show_end() {
     sound_play_music("end.wav");
@@ -141,8 +145,6 @@ int game_show_end() {
     sound_stop_music();
     return again;
 }
-
-} // namespace
 
 void game_init_state() {
     max_hp = 30.0f;

@@ -37,6 +37,10 @@ int game_play_one();
 /// The world part of a game: first room, the turn loop, until it ends.
 void game_run_turns();
 
+/// The end of a game: end screen, score, optional history, highscore table
+/// and "Play again?"; returns the answer.
+int game_show_end();
+
 /// Plays games until "Play again?" is answered no.
 void game_run();
 

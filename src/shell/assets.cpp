@@ -33,24 +33,30 @@ struct picture_table {
 
 // slots        count               files, in slot order
 const picture_table picture_tables[] = {
-    {monsterpic, MONSTERPIC_COUNT,
+    {monsterpic,
+     MONSTERPIC_COUNT,
      {"green_devil.bmp", "green_devil2.bmp", "green_devil_dead.bmp", "evil_eyes.bmp",
       "evil_eyes2.bmp", "evil_eyes_dead.bmp", "furball.bmp", "furball2.bmp", "furball_dead.bmp",
       "floating_eye.bmp", "floating_eye2.bmp", "floating_eye_dead.bmp", "grumbo_troll1.bmp",
       "grumbo_troll2.bmp", "grumbo_troll_dead.bmp"}},
-    {neutralpic, NEUTRALPIC_COUNT,
+    {neutralpic,
+     NEUTRALPIC_COUNT,
      {"baker.bmp", "baker2.bmp", "baker_dead.bmp", "littlespider.bmp", "littlespider2.bmp",
       "littlespider_dead.bmp", "rat.bmp", "rat2.bmp", "rat_dead.bmp", "bat.bmp", "bat2.bmp",
       "bat_dead.bmp", "gnome.bmp", "gnome2.bmp", "gnome_dead.bmp"}},
     {thingpic, THINGPIC_COUNT, {"stone.bmp", "ring.bmp", "diamond.bmp", "lamp.bmp", "cd.bmp"}},
-    {foodpic, FOODPIC_COUNT,
+    {foodpic,
+     FOODPIC_COUNT,
      {"bread.bmp", "beef_jerky.bmp", "potion.bmp", "red_potion.bmp", "green_potion.bmp"}},
-    {weaponpic, WEAPONPIC_COUNT,
+    {weaponpic,
+     WEAPONPIC_COUNT,
      {"stick.bmp", "stick_used.bmp", "long_stick.bmp", "long_stick_used.bmp", "stekpanna.bmp",
       "stekpanna_used.bmp", "sword.bmp", "sword_used.bmp", "wand.bmp", "wand_used.bmp"}},
-    {mappic, MAPPIC_COUNT,
+    {mappic,
+     MAPPIC_COUNT,
      {"empty.bmp", "floor.bmp", "wall.bmp", "door.bmp", "door_open.bmp", "door_out.bmp"}},
-    {inventorypic, INVENTORYPIC_COUNT,
+    {inventorypic,
+     INVENTORYPIC_COUNT,
      {"invent_bg_bg.bmp", "invent_bg.bmp", "invent_bg_marked.bmp", "invent_bg_used.bmp"}},
     {msgpic, MSGPIC_COUNT, {"msg_bg.bmp", "msg_yes.bmp", "msg_no.bmp"}},
     {zappic, ZAPPIC_COUNT, {"wand_zap.bmp"}},
@@ -103,9 +109,9 @@ BITMAP* assets_make_filled(int w, int h, int rgb) {
 } // namespace
 
 const char* const assets_required_files[] = {
-    "user.bmp",         "user_dead.bmp",    "TitelScreen.bmp", "StoryScreen1.bmp",
+    "user.bmp",         "user_dead.bmp",    "TitelScreen.bmp",  "StoryScreen1.bmp",
     "StoryScreen2.bmp", "StoryScreen3.bmp", "StoryScreen4.bmp", "ControlInfo.bmp",
-    "ByeBye.bmp",       "GameOver.bmp",     "lugn.wav",        "quiet.wav",
+    "ByeBye.bmp",       "GameOver.bmp",     "lugn.wav",         "quiet.wav",
     "end.wav"};
 const int assets_required_count = sizeof assets_required_files / sizeof assets_required_files[0];
 
@@ -125,7 +131,9 @@ const char* assets_table_file(int index) {
     return nullptr;
 }
 
-int color_rgb(int rgb) { return makecol((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff); }
+int color_rgb(int rgb) {
+    return makecol((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+}
 
 BITMAP* assets_load_bitmap(const char* name) {
     if (!assets_bmp_looks_sound(name))

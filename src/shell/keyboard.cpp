@@ -18,12 +18,12 @@ struct key_binding {
 
 // scancode       action code
 constexpr key_binding command_keys[] = {
-    {KEY_1_PAD, 1},        {KEY_2_PAD, 2}, {KEY_DOWN, 2},      {KEY_3_PAD, 3},
-    {KEY_4_PAD, 4},        {KEY_LEFT, 4},  {KEY_6_PAD, 6},     {KEY_RIGHT, 6},
-    {KEY_7_PAD, 7},        {KEY_8_PAD, 8}, {KEY_UP, 8},        {KEY_9_PAD, 9},
-    {KEY_5_PAD, 5},        {KEY_P, 5},     {KEY_ENTER, 5},     {KEY_SPACE, ZK_STAND},
-    {KEY_I, ZK_INVENTORY}, {KEY_Y, ZK_YES}, {KEY_N, ZK_NO},    {KEY_U, ZK_USE},
-    {KEY_D, ZK_DROP},      {KEY_E, ZK_EAT}, {KEY_Q, ZK_QUIT},  {KEY_Z, ZK_ZAP},
+    {KEY_1_PAD, 1},        {KEY_2_PAD, 2},  {KEY_DOWN, 2},    {KEY_3_PAD, 3},
+    {KEY_4_PAD, 4},        {KEY_LEFT, 4},   {KEY_6_PAD, 6},   {KEY_RIGHT, 6},
+    {KEY_7_PAD, 7},        {KEY_8_PAD, 8},  {KEY_UP, 8},      {KEY_9_PAD, 9},
+    {KEY_5_PAD, 5},        {KEY_P, 5},      {KEY_ENTER, 5},   {KEY_SPACE, ZK_STAND},
+    {KEY_I, ZK_INVENTORY}, {KEY_Y, ZK_YES}, {KEY_N, ZK_NO},   {KEY_U, ZK_USE},
+    {KEY_D, ZK_DROP},      {KEY_E, ZK_EAT}, {KEY_Q, ZK_QUIT}, {KEY_Z, ZK_ZAP},
 };
 
 /// The last scancode that counts as "a key" (modifiers and locks come after).
@@ -78,7 +78,9 @@ void zelkokey_poll() {
     rest(1); // give the processor away while the player thinks
 }
 
-void zelkokey_set_poll(void (*poll)()) { poll_hook = poll; }
+void zelkokey_set_poll(void (*poll)()) {
+    poll_hook = poll;
+}
 
 int zelkokey_check_for_key() {
     for (int sc = 0; sc <= last_plain_scancode; sc++)

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 
 #include "main/game.h"
@@ -14,8 +15,9 @@
 namespace {
 
 struct key_step {
-    std::vector<int> held; // scancodes held after this poll
-    int typed;             // readkey() value queued by this poll, 0 for none
+    std::vector<int> held;        // scancodes held after this poll
+    int typed;                    // readkey() value queued by this poll, 0 for none
+    std::function<void()> action; // run when this step is polled, if any
 };
 
 std::deque<key_step> script;
@@ -48,9 +50,13 @@ void scripted_poll() {
         key[sc] = 1;
     if (s.typed)
         typed_queue.push_back(s.typed);
+    if (s.action)
+        s.action();
 }
 
-int scripted_keypressed() { return typed_queue.empty() ? 0 : 1; }
+int scripted_keypressed() {
+    return typed_queue.empty() ? 0 : 1;
+}
 
 int scripted_readkey() {
     if (typed_queue.empty())
@@ -97,7 +103,8 @@ int count_rgb(BITMAP* bitmap, int x, int y, int w, int h, int rgb) {
     int n = 0;
     for (int j = y; j < y + h; j++)
         for (int i = x; i < x + w; i++)
-            if (i >= 0 && j >= 0 && i < bitmap->w && j < bitmap->h && pixel_rgb(bitmap, i, j) == rgb)
+            if (i >= 0 && j >= 0 && i < bitmap->w && j < bitmap->h &&
+                pixel_rgb(bitmap, i, j) == rgb)
                 n++;
     return n;
 }
@@ -136,19 +143,29 @@ void keys_reset() {
     zelkokey_set_poll(scripted_poll);
 }
 
-void keys_hold_only(const std::vector<int>& scancodes) { script.push_back({scancodes, 0}); }
+void keys_hold_only(const std::vector<int>& scancodes) {
+    script.push_back({scancodes, 0, {}});
+}
 
-void keys_release() { script.push_back({{}, 0}); }
+void keys_release() {
+    script.push_back({{}, 0, {}});
+}
+
+void keys_call(std::function<void()> action) {
+    script.push_back({{}, 0, std::move(action)});
+}
 
 void keys_hold(const std::vector<int>& scancodes) {
     keys_hold_only(scancodes);
     keys_release();
 }
 
-void keys_press(int scancode) { keys_hold({scancode}); }
+void keys_press(int scancode) {
+    keys_hold({scancode});
+}
 
 void keys_char(int scancode, int ascii) {
-    script.push_back({{scancode}, (scancode << 8) | (ascii & 0xff)});
+    script.push_back({{scancode}, (scancode << 8) | (ascii & 0xff), {}});
     keys_release();
 }
 
@@ -160,13 +177,20 @@ int keys_scancode_of(char c) {
     if (c >= '0' && c <= '9')
         return KEY_0 + (c - '0');
     switch (c) {
-    case ' ': return KEY_SPACE;
-    case '\r': return KEY_ENTER;
-    case '\n': return KEY_ENTER;
-    case 8: return KEY_BACKSPACE;
-    case '-': return KEY_MINUS;
-    case '.': return KEY_STOP;
-    default: return KEY_SLASH;
+    case ' ':
+        return KEY_SPACE;
+    case '\r':
+        return KEY_ENTER;
+    case '\n':
+        return KEY_ENTER;
+    case 8:
+        return KEY_BACKSPACE;
+    case '-':
+        return KEY_MINUS;
+    case '.':
+        return KEY_STOP;
+    default:
+        return KEY_SLASH;
     }
 }
 
@@ -175,8 +199,14 @@ void keys_type(const std::string& text) {
         keys_char(keys_scancode_of(c), c == '\n' ? '\r' : c);
 }
 
-int keys_remaining() { return (int)script.size(); }
+int keys_remaining() {
+    return (int)script.size();
+}
 
-long keys_polls() { return polls; }
+long keys_polls() {
+    return polls;
+}
 
-void keys_set_exhaust_limit(long n) { exhaust_limit = n; }
+void keys_set_exhaust_limit(long n) {
+    exhaust_limit = n;
+}

@@ -9,6 +9,7 @@
 #pragma once
 #include <allegro.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ void keys_hold_only(const std::vector<int>& scancodes);
 
 /// Adds one poll with no key held.
 void keys_release();
+
+/// Adds one poll with no key held that runs `action` (for looking at the
+/// screen while a scripted game waits for its next key).
+void keys_call(std::function<void()> action);
 
 /// Types text: each character is held (and queued for readkey), then released.
 void keys_type(const std::string& text);

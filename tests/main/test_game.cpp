@@ -1,0 +1,207 @@
+// Game-flow tests: whole games of the shell played with the scripted keyboard.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "headless.h"
+#include "main/game.h"
+#include "shell/highscore.h"
+#include "shell/history.h"
+#include "world/character.h"
+#include "world/room.h"
+
+namespace {
+
+/// Keeps the highscore file of these games in a folder of their own.
+class Game : public ::testing::Test {
+  protected:
+    char dir[64] = "/tmp/cave-game-XXXXXX";
+    std::string file;
+    const char* saved_file = nullptr;
+
+    void SetUp() override {
+        headless_init();
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        file = std::string(dir) + "/highscore.zelko";
+        saved_file = highscore_file;
+        highscore_file = file.c_str();
+        game_text_colour = 0x7f0000;
+        srand(7);
+    }
+    void TearDown() override {
+        highscore_file = saved_file;
+        unlink(file.c_str());
+        rmdir(dir);
+    }
+};
+
+/// Title key, the name, and the keys of the four story screens and the sheet.
+/// The story is paged with A, a key that means nothing in play: the key that
+/// leaves the control sheet is still held when the first turn reads its key.
+void script_intro(const char* name) {
+    keys_press(KEY_SPACE);
+    keys_type(std::string(name) + "\r");
+    for (int i = 0; i < 5; i++)
+        keys_press(KEY_A);
+}
+
+/// Keys of the end: "You are dead!", the score, no history, the table, and
+/// the answer to "Play again?".
+void script_end(bool again, std::function<void()> at_score = {}) {
+    keys_press(KEY_SPACE);
+    if (at_score)
+        keys_call(at_score);
+    keys_press(KEY_SPACE);
+    keys_press(KEY_N);
+    keys_press(KEY_SPACE);
+    keys_press(again ? KEY_Y : KEY_N);
+}
+
+} // namespace
+
+TEST_F(Game, EscapeEndsTheGameWithNoCause) {
+    script_intro("Esko");
+    bool saw_dead = false, saw_score = false;
+    keys_hold_only({KEY_ESC});
+    keys_release();
+    keys_call([&] {
+        saw_dead = has_text_centre(screen, "You are dead!", 512, 384, 0xff0000);
+        // No end picture follows an Escape: the game screen is still there.
+        saw_dead = saw_dead && has_rgb(screen, 0, 696, 256, 72, 0xffffff);
+    });
+    script_end(false,
+               [&] { saw_score = has_text_centre(screen, "Your score:", 512, 416, 0x7f0000); });
+    EXPECT_EQ(game_play_one(), 0);
+    EXPECT_EQ(end_game, 0);
+    EXPECT_STREQ(username, "Esko");
+    EXPECT_TRUE(saw_dead);
+    EXPECT_TRUE(saw_score);
+    for (auto& line : event_history)
+        EXPECT_EQ(strstr(line, "You passed out"), nullptr);
+    EXPECT_EQ(keys_remaining(), 1); // only the release of the last N is left
+}
+
+TEST_F(Game, QuitPushesItsCauseAndShowsGameOver) {
+    script_intro("Quinn");
+    keys_press(KEY_Q);
+    bool saw_over = false;
+    keys_press(KEY_SPACE); // past "You are dead!"
+    keys_call([&] {
+        saw_over = has_text_centre(screen, "Game Over", 512, 384, 0x7f0000) &&
+                   has_text_centre(screen,
+                                   "You passed out from terror and was disposed of by the "
+                                   "evil wizard...",
+                                   512, 400, 0x7f0000);
+    });
+    keys_press(KEY_SPACE);
+    keys_press(KEY_N);
+    keys_press(KEY_SPACE);
+    keys_press(KEY_N);
+    EXPECT_EQ(game_play_one(), 0);
+    EXPECT_EQ(end_game, END_QUIT);
+    EXPECT_TRUE(saw_over);
+    EXPECT_STREQ(event_history[19],
+                 "You passed out from terror and was disposed of by the evil wizard...");
+}
+
+TEST_F(Game, WonGameColourCarriesToALaterEscapeGame) {
+    // The end of a won game, played straight from a fresh cave.
+    cave = current_room = room_create_first();
+    user = room_find_user(current_room);
+    ASSERT_NE(user, nullptr);
+    end_game = END_WAY_OUT;
+    room_number = 30;
+    bool saw_bye = false, no_dead = false;
+    keys_call([&] { no_dead = !has_rgb(screen, 300, 380, 424, 12, 0xff0000); });
+    keys_press(KEY_SPACE);
+    keys_call([&] {
+        saw_bye = has_text_centre(screen, "Congratulations! You found your way out! Bye bye...",
+                                  512, 384, 0x003b17);
+    });
+    keys_press(KEY_SPACE);
+    keys_press(KEY_N);
+    keys_press(KEY_SPACE);
+    keys_press(KEY_N);
+    EXPECT_EQ(game_show_end(), 0);
+    game_release_world();
+    EXPECT_TRUE(no_dead);
+    EXPECT_TRUE(saw_bye);
+    EXPECT_EQ(game_text_colour, 0x003b17);
+
+    keys_reset();
+    script_intro("Later");
+    keys_hold_only({KEY_ESC});
+    keys_release();
+    bool green_score = false;
+    script_end(false,
+               [&] { green_score = has_text_centre(screen, "Your score:", 512, 416, 0x003b17); });
+    EXPECT_EQ(game_play_one(), 0);
+    EXPECT_TRUE(green_score);
+}
+
+TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
+    max_hp = 55.0f;
+    script_intro("One");
+    keys_press(KEY_Q);
+    script_end(true);
+    room_* first_cave = nullptr;
+    int seen_step = -1, seen_rooms = -1;
+    bool log_empty = false;
+    keys_press(KEY_SPACE); // title of the second game
+    keys_call([&] { log_empty = event_history[19][0] == 0; });
+    keys_type("Two\r");
+    for (int i = 0; i < 5; i++)
+        keys_press(KEY_A);
+    keys_call([&] {
+        first_cave = cave;
+        seen_step = step;
+        seen_rooms = room_number;
+    });
+    keys_hold_only({KEY_ESC});
+    keys_release();
+    script_end(false);
+    game_run();
+    EXPECT_TRUE(log_empty);
+    EXPECT_NE(first_cave, nullptr);
+    EXPECT_EQ(seen_step, 1); // the first turn of a game is drawn with frame 1
+    EXPECT_EQ(seen_rooms, 0);
+    EXPECT_GE(max_hp, 55.0f);
+    EXPECT_STREQ(username, "Two");
+    EXPECT_EQ(cave, nullptr); // the finished game was released
+}
+
+TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
+    script_intro("Keeper");
+    keys_hold_only({KEY_ESC});
+    keys_release();
+    script_end(false);
+    game_play_one();
+    highscore_ table[HIGHSCORE_COUNT];
+    highscore_read(table, HIGHSCORE_COUNT);
+    bool found = false;
+    for (auto& e : table)
+        found = found || strcmp(e.name, "Keeper") == 0;
+    EXPECT_TRUE(found);
+}
+
+TEST(GameFiles, MissingDataFilesAreNamed) {
+    char dir[] = "/tmp/cave-empty-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(dir), 0);
+    testing::internal::CaptureStderr();
+    int missing = game_check_data_files();
+    std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(chdir(here), 0);
+    rmdir(dir);
+    EXPECT_EQ(missing, 13);
+    EXPECT_NE(err.find("TitelScreen.bmp"), std::string::npos);
+    EXPECT_NE(err.find("quiet.wav"), std::string::npos);
+    EXPECT_NE(err.find(dir), std::string::npos);
+    EXPECT_EQ(game_check_data_files(), 0); // the data folder itself has them all
+}

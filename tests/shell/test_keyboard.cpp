@@ -1,0 +1,128 @@
+// Tests of the command keys, the number field and the text field, driven by
+// the scripted keyboard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "headless.h"
+#include "main/game.h"
+#include "shell/keyboard.h"
+
+class Keyboard : public ::testing::Test {
+  protected:
+    void SetUp() override { headless_init(); }
+};
+
+TEST_F(Keyboard, CommandKeysFollowTheTableOrder) {
+    keys_hold({KEY_1_PAD, KEY_Q});
+    EXPECT_EQ(zelkokey_get_a_key(), 1);
+    keys_release();
+    zelkokey_poll();
+    keys_hold({KEY_ENTER});
+    EXPECT_EQ(zelkokey_get_a_key(), 5);
+    struct {
+        int scancode, code;
+    } cases[] = {{KEY_P, 5},
+                 {KEY_5_PAD, 5},
+                 {KEY_DOWN, 2},
+                 {KEY_LEFT, 4},
+                 {KEY_RIGHT, 6},
+                 {KEY_UP, 8},
+                 {KEY_7_PAD, 7},
+                 {KEY_9_PAD, 9},
+                 {KEY_3_PAD, 3},
+                 {KEY_SPACE, 0},
+                 {KEY_I, 10},
+                 {KEY_Y, 11},
+                 {KEY_N, 12},
+                 {KEY_U, 13},
+                 {KEY_D, 14},
+                 {KEY_E, 15},
+                 {KEY_Q, 16},
+                 {KEY_Z, 17},
+                 {KEY_ESC, ZELKOKEY_ESCAPE}};
+    for (auto c : cases) {
+        keys_reset();
+        keys_press(c.scancode);
+        EXPECT_EQ(zelkokey_get_a_key(), c.code) << "scancode " << c.scancode;
+    }
+}
+
+TEST_F(Keyboard, GetAKeyIgnoresUnmappedKeysAndReturnsAtOnceWhenHeld) {
+    keys_press(KEY_F1);
+    keys_press(KEY_A);
+    keys_hold_only({KEY_Z});
+    EXPECT_EQ(zelkokey_get_a_key(), ZK_ZAP);
+    long polls = keys_polls();
+    EXPECT_EQ(zelkokey_get_a_key(), ZK_ZAP); // still held: no wait, no poll
+    EXPECT_EQ(keys_polls(), polls);
+    EXPECT_NE(ZELKOKEY_ESCAPE, ZK_YES);
+}
+
+TEST_F(Keyboard, ModifierKeysAreNotKeys) {
+    key[KEY_LSHIFT] = 1;
+    key[KEY_CAPSLOCK] = 1;
+    EXPECT_EQ(zelkokey_check_for_key(), 0);
+    key[KEY_A] = 1;
+    EXPECT_EQ(zelkokey_check_for_key(), 1);
+}
+
+TEST_F(Keyboard, NumberEntry) {
+    keys_press(KEY_ENTER); // before any digit: ignored
+    keys_press(KEY_4);
+    keys_press(KEY_2_PAD);
+    keys_press(KEY_BACKSPACE);
+    keys_press(KEY_7);
+    keys_hold_only({KEY_ENTER});
+    keys_release();
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 411, 372), 47);
+    EXPECT_TRUE(has_text(screen, "47", 411, 372, 0xffffff));
+    EXPECT_FALSE(has_text(screen, "427", 411, 372, 0xffffff));
+}
+
+TEST_F(Keyboard, NumberEntryThreeAndFourTogetherGiveThree) {
+    keys_hold({KEY_3, KEY_4});
+    keys_press(KEY_ENTER);
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 0, 0), 3);
+}
+
+TEST_F(Keyboard, NumberEntryBackspaceOnEmptyAndZero) {
+    keys_press(KEY_BACKSPACE);
+    keys_press(KEY_1);
+    keys_press(KEY_0_PAD);
+    keys_press(KEY_ENTER);
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 0, 0), 10);
+}
+
+TEST_F(Keyboard, NumberEntryIgnoresADigitThatWouldOverflow) {
+    for (int i = 0; i < 12; i++)
+        keys_press(KEY_9);
+    keys_press(KEY_ENTER);
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 0, 0), 999999999);
+}
+
+TEST_F(Keyboard, TextEntryAcceptsNamesOnly) {
+    char name[150];
+    keys_char(KEY_ENTER, '\r');  // Enter on an empty field: nothing
+    keys_char(KEY_BACKSPACE, 8); // Backspace on an empty field: nothing
+    keys_type("A Z");            // the space is refused
+    keys_type("_!~{");
+    keys_char(KEY_BACKSPACE, 8);
+    keys_type("\r");
+    zelkokey_TextIn(bmp, 411, 384, name, 150);
+    EXPECT_STREQ(name, "AZ~");
+    EXPECT_TRUE(has_text(screen, "AZ~", 411, 384, 0xffffff));
+    EXPECT_EQ(keys_remaining(), 0);
+}
+
+TEST_F(Keyboard, TextEntryEndsByItselfAtTheLimit) {
+    char name[150];
+    keys_type(std::string(149, 'x'));
+    keys_type("yz");
+    zelkokey_TextIn(bmp, 411, 384, name, 150);
+    EXPECT_EQ(strlen(name), 149u);
+    EXPECT_EQ(name[148], 'x');
+    // The field closed on the 149th character: the later keys are unread.
+    EXPECT_EQ(keys_remaining(), 4);
+}
