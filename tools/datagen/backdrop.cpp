@@ -65,10 +65,11 @@ void backdrop_rock(image& img, int x, int y, int w, int h, uint32_t dark, uint32
     for (int j = y; j < y + h; j++)
         for (int i = x; i < x + w; i++) {
             float n = backdrop_noise(i, j, 96, 5, seed);
+            float grain = backdrop_noise(i, j, 5, 2, seed + 3) - 0.5f;
             float crack = std::fabs(backdrop_noise(i, j, 140, 3, seed + 7) - 0.5f);
-            float t = n * 1.6f - 0.3f;
-            if (crack < 0.012f)
-                t *= 0.45f; // dark seams between the rock faces
+            float t = n * 1.6f - 0.3f + grain * 0.12f;
+            if (crack < 0.008f)
+                t *= 0.6f + 40.0f * crack; // faint seams between the rock faces
             image_set(img, i, j, rgb_mix(dark, light, t < 0 ? 0 : (t > 1 ? 1 : t)));
         }
 }
