@@ -290,6 +290,64 @@ TEST_F(Datagen, TheThreeDoorsLookDifferent) {
     EXPECT_GT(pixels_differing(open, out), 150);
 }
 
+/// Mean colour difference between column a and column b (or rows, when
+/// `rows` is set) of a tile.
+double line_difference(const picture& p, int a, int b, bool rows) {
+    double sum = 0;
+    for (int k = 0; k < 32; k++) {
+        uint32_t c1 = rows ? p.at(k, a) : p.at(a, k);
+        uint32_t c2 = rows ? p.at(k, b) : p.at(b, k);
+        sum += std::fabs(luminance(c1) - luminance(c2));
+    }
+    return sum / 32;
+}
+
+TEST_F(Datagen, FloorAndWallTileWithoutASeam) {
+    // Across the edge where one tile meets the next, the picture changes no
+    // more than it does somewhere inside the tile (give or take the grain).
+    for (const char* name : {"floor.bmp", "wall.bmp"}) {
+        picture p = read_bmp(name);
+        ASSERT_EQ(32, p.w) << name;
+        for (bool rows : {false, true}) {
+            double inside = 0;
+            for (int k = 0; k < 31; k++)
+                inside = std::max(inside, line_difference(p, k, k + 1, rows));
+            EXPECT_LE(line_difference(p, 31, 0, rows), inside * 1.2 + 2)
+                << name << (rows ? ": seam between rows" : ": seam between columns");
+        }
+    }
+}
+
+TEST_F(Datagen, InventorySlotsAreToldApartAtAGlance) {
+    auto mean = [](const picture& p) {
+        double sum = 0;
+        for (uint32_t c : p.px)
+            sum += luminance(c);
+        return sum / p.px.size();
+    };
+    picture closed = read_bmp("invent_bg_bg.bmp"), usable = read_bmp("invent_bg.bmp");
+    picture cursor = read_bmp("invent_bg_marked.bmp"), used = read_bmp("invent_bg_used.bmp");
+    EXPECT_GT(mean(usable) - mean(closed), 15) << "a usable slot must be lighter";
+    double rim = 0;
+    for (int k = 0; k < 32; k++)
+        rim = std::max(rim, luminance(cursor.at(k, 1)));
+    EXPECT_GT(rim, 180) << "the cursor needs a bright frame";
+    EXPECT_GT(pixels_differing(usable, used), 400);
+    EXPECT_GT(pixels_differing(cursor, used), 400);
+}
+
+TEST_F(Datagen, TheButtonsCarryTheirWords) {
+    picture yes = read_bmp("msg_yes.bmp"), no = read_bmp("msg_no.bmp");
+    int yes_ink = 0, no_ink = 0;
+    for (uint32_t c : yes.px)
+        yes_ink += c == 0xffffff;
+    for (uint32_t c : no.px)
+        no_ink += c == 0xffffff;
+    EXPECT_GT(yes_ink, 40);
+    EXPECT_GT(no_ink, 30);
+    EXPECT_GT(pixels_differing(yes, no), 1000);
+}
+
 TEST_F(Datagen, EndPicturesKeepACalmLightBandForTheirText) {
     // The end lines are drawn centred on x 512 from y 384 to 440, in dark red
     // on the game-over picture and dark green on the farewell picture.
