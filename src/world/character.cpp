@@ -84,6 +84,7 @@ void user_picture_free(BITMAP* picture) {
 
 } // namespace
 
+/// Makes the catalogue creature of `breed` with fresh stats; null without memory.
 character_* character_create_breed(character_breed breed) {
     if (breed < 0 || breed >= BREED_COUNT)
         return nullptr;
@@ -110,53 +111,42 @@ character_* character_create_breed(character_breed breed) {
     return being;
 }
 
-character_* character_create_GreenDevil() {
-    return character_create_breed(BREED_GREEN_DEVIL);
-}
-character_* character_create_EvilEyes() {
-    return character_create_breed(BREED_EVIL_EYES);
-}
-character_* character_create_FurBall() {
-    return character_create_breed(BREED_FUR_BALL);
-}
+// The named constructors, one per breed of the catalogue.
+// clang-format off
+character_* character_create_GreenDevil() { return character_create_breed(BREED_GREEN_DEVIL); }
+character_* character_create_EvilEyes() { return character_create_breed(BREED_EVIL_EYES); }
+character_* character_create_FurBall() { return character_create_breed(BREED_FUR_BALL); }
 character_* character_create_FloatingEyeBall() {
     return character_create_breed(BREED_FLOATING_EYE_BALL);
 }
-character_* character_create_GrumboTheTroll() {
-    return character_create_breed(BREED_TROLL);
-}
-character_* character_create_CrazyBaker() {
-    return character_create_breed(BREED_CRAZY_BAKER);
-}
-character_* character_create_LittleSpider() {
-    return character_create_breed(BREED_LITTLE_SPIDER);
-}
-character_* character_create_Rat() {
-    return character_create_breed(BREED_RAT);
-}
-character_* character_create_Bat() {
-    return character_create_breed(BREED_BAT);
-}
-character_* character_create_Gnome() {
-    return character_create_breed(BREED_GNOME);
-}
+character_* character_create_GrumboTheTroll() { return character_create_breed(BREED_TROLL); }
+character_* character_create_CrazyBaker() { return character_create_breed(BREED_CRAZY_BAKER); }
+character_* character_create_LittleSpider() { return character_create_breed(BREED_LITTLE_SPIDER); }
+character_* character_create_Rat() { return character_create_breed(BREED_RAT); }
+character_* character_create_Bat() { return character_create_breed(BREED_BAT); }
+character_* character_create_Gnome() { return character_create_breed(BREED_GNOME); }
+// clang-format on
 
+/// A monster whose band of five levels holds a draw from 0 to `level`.
 character_* character_create_random_monster(int level) {
     int v = rand() % (level + 1);
     return character_create_breed(breed_from_band(BREED_GREEN_DEVIL, v));
 }
 
+/// A neutral creature whose band of five levels holds a draw from 0 to `level`.
 character_* character_create_random_neutral(int level) {
     int v = rand() % (level + 1);
     return character_create_breed(breed_from_band(BREED_CRAZY_BAKER, v));
 }
 
+/// A random monster or neutral creature, the kind drawn first.
 character_* character_create_random(int level) {
     if (rand() % 2 == 0)
         return character_create_random_monster(level);
     return character_create_random_neutral(level);
 }
 
+/// The player with its own pictures and stats; also sets its effective stats.
 character_* character_create_user() {
     character_* player = static_cast<character_*>(alloc_zeroed(sizeof(character_)));
     if (!player)
@@ -175,10 +165,12 @@ character_* character_create_user() {
     return player;
 }
 
+/// 1 for the player.
 int character_is_user(const character_* being) {
     return being && being->kind == 'u' ? 1 : 0;
 }
 
+/// Own stats plus carried things and wielded items, clamped at zero, into `out`.
 properties* character_calculate_properties(character_* being, properties* out) {
     if (!out)
         return nullptr;
@@ -198,6 +190,7 @@ properties* character_calculate_properties(character_* being, properties* out) {
     return properties_check_properties(out);
 }
 
+/// The being's remains; a creature is freed, the player record stays.
 objekt_* character_kill(character_* being) {
     if (!being)
         return nullptr;
@@ -216,6 +209,7 @@ objekt_* character_kill(character_* being) {
     return remains;
 }
 
+/// Frees a being with its stats, items and (the player's) own pictures.
 void character_remove(character_* being) {
     if (!being)
         return;

@@ -28,7 +28,7 @@ constexpr int middle_rows = 10;
 constexpr int block_before = 6;
 constexpr int block_after = 5;
 
-/// Draws for one creature spot before the search gives up.
+/// The search for a creature's spot gives up once its draw counter passes this.
 constexpr long creature_draw_limit = 786431;
 
 /// 1 if (x, y) lies inside the edge of the room.
@@ -117,10 +117,12 @@ room_* room_allocate(int number) {
 
 } // namespace
 
+/// 1 if (x, y) is a tile of the 28 by 20 grid.
 int room_in_grid(int x, int y) {
     return x >= 0 && x < ROOM_WIDTH && y >= 0 && y < ROOM_HEIGHT;
 }
 
+/// The first room of the list from `first` with this number, or null.
 room_* room_find_existing_room(room_* first, int number) {
     for (room_* room = first; room; room = room->next)
         if (room->number == number)
@@ -128,6 +130,7 @@ room_* room_find_existing_room(room_* first, int number) {
     return nullptr;
 }
 
+/// The player standing in the room, scanning row by row, or null.
 character_* room_find_user(room_* room) {
     if (!room)
         return nullptr;
@@ -138,6 +141,7 @@ character_* room_find_user(room_* room) {
     return nullptr;
 }
 
+/// Places `count` unexplored doors in free edge spots, each with its floor block.
 void room_add_doors(room_* room, int count) {
     if (!room)
         return;
@@ -153,6 +157,7 @@ void room_add_doors(room_* room, int count) {
     }
 }
 
+/// Makes the empty tiles of the middle area floor.
 void room_add_middle(room_* room) {
     if (!room)
         return;
@@ -162,6 +167,7 @@ void room_add_middle(room_* room) {
                 tile_create_floor(&room->tiles[x][y]);
 }
 
+/// Turns every empty tile that touches floor into a wall.
 void room_add_walls(room_* room) {
     if (!room)
         return;
@@ -172,6 +178,7 @@ void room_add_walls(room_* room) {
                 tile_create_wall(&room->tiles[x][y]);
 }
 
+/// Scatters 0 to 3 random items of the room's level on floor tiles.
 void room_add_random_objekts(room_* room) {
     if (!room)
         return;
@@ -180,6 +187,7 @@ void room_add_random_objekts(room_* room) {
         tile_add_random_objekt(room_draw_floor_spot(room), room->number);
 }
 
+/// Places 2 to 6 random creatures on free floor tiles of the middle area.
 void room_add_random_characters(room_* room) {
     if (!room)
         return;
@@ -200,6 +208,7 @@ void room_add_random_characters(room_* room) {
     }
 }
 
+/// Room 1 with its doors, floor, walls, the player and a few items; null without memory.
 room_* room_create_first() {
     room_* room = room_allocate(1);
     if (!room)
@@ -215,6 +224,7 @@ room_* room_create_first() {
     return room;
 }
 
+/// Appends a room entered by the door at (x, y) to the list; null without memory.
 room_* room_add_new_room(room_** head, int number, int x, int y, int door_target, char door_side) {
     if (!head)
         return nullptr;
@@ -237,6 +247,7 @@ room_* room_add_new_room(room_** head, int number, int x, int y, int door_target
     return room;
 }
 
+/// Frees every room with its items and creatures, but not the player.
 void room_remove_all(room_* first) {
     room_* room = first;
     while (room) {

@@ -24,6 +24,7 @@ int tile_kind_is(const tile* t, tile_kind kind) {
 
 } // namespace
 
+/// Makes the tile rock: no ground, no being, no items.
 void tile_create_empty(tile* t) {
     if (!t)
         return;
@@ -32,6 +33,7 @@ void tile_create_empty(tile* t) {
     t->objekts = nullptr;
 }
 
+/// Makes the tile bare floor; a former item list is forgotten, not freed.
 void tile_create_floor(tile* t) {
     if (!t)
         return;
@@ -40,12 +42,14 @@ void tile_create_floor(tile* t) {
     t->objekts = nullptr;
 }
 
+/// Makes the tile a wall, keeping its being and items.
 void tile_create_wall(tile* t) {
     if (!t)
         return;
     tile_set_ground(t, TILE_WALL, "wall.bmp");
 }
 
+/// Makes the tile a door to room `door_target` in the edge `door_side`.
 void tile_create_door(tile* t, int door_target, char door_side) {
     if (!t)
         return;
@@ -54,30 +58,38 @@ void tile_create_door(tile* t, int door_target, char door_side) {
     t->door_side = door_side;
 }
 
+/// 1 for rock.
 int tile_is_empty(const tile* t) {
     return tile_kind_is(t, TILE_EMPTY);
 }
+/// 1 for floor.
 int tile_is_floor(const tile* t) {
     return tile_kind_is(t, TILE_FLOOR);
 }
+/// 1 for a wall.
 int tile_is_wall(const tile* t) {
     return tile_kind_is(t, TILE_WALL);
 }
+/// 1 for a door inside the cave.
 int tile_is_door(const tile* t) {
     return tile_kind_is(t, TILE_DOOR);
 }
+/// 1 for the way out of the cave.
 int tile_is_door_out(const tile* t) {
     return tile_kind_is(t, TILE_DOOR_OUT);
 }
 
+/// 1 if somebody stands on the tile.
 int tile_has_being(const tile* t) {
     return t && t->being ? 1 : 0;
 }
 
+/// 1 if any item lies on the tile.
 int tile_has_objekt(const tile* t) {
     return t && t->objekts ? 1 : 0;
 }
 
+/// 1 if an explosion lies on the tile.
 int tile_has_explosion(const tile* t) {
     if (!t)
         return 0;
@@ -87,10 +99,12 @@ int tile_has_explosion(const tile* t) {
     return 0;
 }
 
+/// 1 if an explosion that has not moved this turn lies on the tile.
 int tile_has_unmoved_explosion(const tile* t) {
     return tile_find_unmoved_explosion(t) ? 1 : 0;
 }
 
+/// The first explosion on the tile that has not moved this turn, or null.
 objekt_* tile_find_unmoved_explosion(const tile* t) {
     if (!t)
         return nullptr;
@@ -102,6 +116,7 @@ objekt_* tile_find_unmoved_explosion(const tile* t) {
     return nullptr;
 }
 
+/// Adds a random item of the level to the tile's items.
 void tile_add_random_objekt(tile* t, int level) {
     if (!t)
         return;
@@ -115,18 +130,21 @@ void tile_add_random_objekt(tile* t, int level) {
         objekt_remove(item);
 }
 
+/// Puts a random creature of the level on the tile.
 void tile_add_random_character(tile* t, int level) {
     if (!t)
         return;
     tile_put_character(t, character_create_random(level));
 }
 
+/// Makes `being` (or nobody) the one standing on the tile; returns it.
 character_* tile_put_character(tile* t, character_* being) {
     if (t)
         t->being = being;
     return being;
 }
 
+/// Leaves the tile without a being; the being itself is kept.
 void tile_remove_character(tile* t) {
     if (t)
         t->being = nullptr;
