@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "headless.h"
+#include "stats.h"
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "world/alloc.h"
@@ -16,18 +17,6 @@
 #include "world/properties.h"
 
 namespace {
-
-/// A stats record with the given fields.
-properties stats(float strength, float health, int armor, float fullness, int damage, int zap) {
-    properties p{};
-    p.strength = strength;
-    p.health = health;
-    p.armor = armor;
-    p.fullness = fullness;
-    p.damage = damage;
-    p.zap_damage = zap;
-    return p;
-}
 
 /// Adds a carried "thing" with the given stats (or none) to the player.
 void carry(character_* player, const properties* effect) {
@@ -57,9 +46,9 @@ class HighscoreScore : public ::testing::Test {
 
     /// The worked example: effective stats 50, items 25 and 9, 4 kills.
     void set_up_example() {
-        users_calculated_properties = stats(10.9f, 20.5f, 5, 4.2f, 6, 5); // 10+20+5+4+6+5
-        properties twenty_five = stats(0, 0, 20, 0, 5, 0);
-        properties nine = stats(9.9f, 0, 0, 0, 0, 0);
+        users_calculated_properties = props_of(10.9f, 20.5f, 5, 4.2f, 6, 5); // 10+20+5+4+6+5
+        properties twenty_five = props_of(0, 0, 20, 0, 5, 0);
+        properties nine = props_of(9.9f, 0, 0, 0, 0, 0);
         carry(&player, &twenty_five);
         carry(&player, &nine);
         player.kills = 4;
@@ -83,33 +72,33 @@ TEST_F(HighscoreScore, WorkedExampleForEveryEndCause) {
 }
 
 TEST_F(HighscoreScore, ItemsAreDividedOneByOne) {
-    users_calculated_properties = stats(0, 0, 0, 0, 0, 0);
-    properties fifteen = stats(0, 0, 15, 0, 0, 0);
+    users_calculated_properties = props_of(0, 0, 0, 0, 0, 0);
+    properties fifteen = props_of(0, 0, 15, 0, 0, 0);
     carry(&player, &fifteen);
     carry(&player, &fifteen);
     EXPECT_EQ(highscore_calculate_int(player, 0, END_RUNNING), 2); // not 30/10 = 3
 
     // An item without stats counts nothing; a cursed one takes a tenth, toward zero.
     carry(&player, nullptr);
-    properties cursed = stats(0, -19.5f, 0, 0, 0, 0);
+    properties cursed = props_of(0, -19.5f, 0, 0, 0, 0);
     carry(&player, &cursed);
     EXPECT_EQ(highscore_calculate_int(player, 0, END_RUNNING), 2 - 1);
 }
 
 TEST_F(HighscoreScore, ReadsTheEffectiveStatsNotTheOwnRecord) {
-    properties own = stats(100, 100, 100, 100, 100, 100);
+    properties own = props_of(100, 100, 100, 100, 100, 100);
     player.props = &own;
-    users_calculated_properties = stats(3.9f, 7.99f, 1, 0.5f, 2, 0);
+    users_calculated_properties = props_of(3.9f, 7.99f, 1, 0.5f, 2, 0);
     EXPECT_EQ(highscore_calculate_int(player, 0, END_RUNNING), 3 + 7 + 1 + 0 + 2 + 0);
     player.props = nullptr;
 }
 
 TEST_F(HighscoreScore, DividesTowardZero) {
     // Rooms and kills count in whole steps; the end cause divides toward zero.
-    users_calculated_properties = stats(0, 0, 0, 0, 0, 0);
+    users_calculated_properties = props_of(0, 0, 0, 0, 0, 0);
     player.kills = 1;
     EXPECT_EQ(highscore_calculate_int(player, 2, END_QUIT), 50 / 3);
-    users_calculated_properties = stats(0, 0, -7, 0, 0, 0);
+    users_calculated_properties = props_of(0, 0, -7, 0, 0, 0);
     player.kills = 0;
     EXPECT_EQ(highscore_calculate_int(player, 0, END_QUIT), -2);
     EXPECT_EQ(highscore_calculate_int(player, 0, END_KILLED), -3);

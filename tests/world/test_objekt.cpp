@@ -7,29 +7,13 @@
 #include <string>
 
 #include "headless.h"
+#include "stats.h"
 #include "shell/assets.h"
 #include "world/alloc.h"
 #include "world/objekt.h"
 #include "world/properties.h"
 
 namespace {
-
-/// One draw of a whole number from low to high.
-int draw(int low, int high) {
-    return low + rand() % (high - low + 1);
-}
-
-/// Replays the six draws of a random stats record.
-properties replay_record(int low, int high) {
-    properties p{};
-    p.strength = static_cast<float>(draw(low, high));
-    p.health = static_cast<float>(draw(low, high));
-    p.armor = draw(low, high);
-    p.fullness = static_cast<float>(draw(low, high));
-    p.damage = draw(low, high);
-    p.zap_damage = draw(low, high);
-    return p;
-}
 
 void expect_props(const properties& want, const properties* got) {
     ASSERT_NE(got, nullptr);
@@ -73,7 +57,7 @@ const expected_item catalogue[] = {
 
 /// Replays a catalogue item's draws, including bread's, jerky's and the wand's extra one.
 properties replay_item(const expected_item& e) {
-    properties p = replay_record(e.low, e.high);
+    properties p = props_replay(e.low, e.high);
     if (e.kind == OBJEKT_BREAD)
         p.fullness = static_cast<float>(rand() % 30 - 3);
     if (e.kind == OBJEKT_BEEF_JERKY)
@@ -106,17 +90,6 @@ unsigned seed_for_corpse_r(int r) {
         if (rand() % 10 - 5 == r)
             return seed;
     }
-}
-
-properties body(float strength, float health, int armor, float fullness, int damage, int zap) {
-    properties p{};
-    p.strength = strength;
-    p.health = health;
-    p.armor = armor;
-    p.fullness = fullness;
-    p.damage = damage;
-    p.zap_damage = zap;
-    return p;
 }
 
 class ObjektTest : public ::testing::Test {
@@ -212,7 +185,7 @@ TEST_F(ObjektTest, PickerEdgesByDepth) {
 }
 
 TEST_F(ObjektTest, CorpseClosedForm) {
-    properties dead = body(20, 30, 9, 11, 13, 7);
+    properties dead = props_of(20, 30, 9, 11, 13, 7);
     BITMAP* dead_pic = monsterpic[1];
 
     srand(seed_for_corpse_r(2));
@@ -224,19 +197,19 @@ TEST_F(ObjektTest, CorpseClosedForm) {
     EXPECT_EQ(corpse->pic_used, nullptr);
     EXPECT_EQ(corpse->in_use, 0);
     EXPECT_EQ(corpse->selected, 0);
-    expect_props(body(-12, -17, 0, 20, 0, -7), corpse->props);
+    expect_props(props_of(-12, -17, 0, 20, 0, -7), corpse->props);
     objekt_remove(corpse);
 
     srand(seed_for_corpse_r(-5));
     corpse = objekt_create_corpse(&dead, "GreenDevil", dead_pic);
-    expect_props(body(-5, -10, 0, 20, 0, -7), corpse->props);
+    expect_props(props_of(-5, -10, 0, 20, 0, -7), corpse->props);
     objekt_remove(corpse);
 
     // a negative strength still feeds: fullness is its size
-    properties odd = body(-8, 3, 0, 0, 0, -2);
+    properties odd = props_of(-8, 3, 0, 0, 0, -2);
     srand(seed_for_corpse_r(4));
     corpse = objekt_create_corpse(&odd, "Gnome", dead_pic);
-    expect_props(body(0, -5.5f, 0, 8, 0, 2), corpse->props); // 8/2 - 4 and -3/2 - 4
+    expect_props(props_of(0, -5.5f, 0, 8, 0, 2), corpse->props); // 8/2 - 4 and -3/2 - 4
     objekt_remove(corpse);
     EXPECT_EQ(dead.strength, 20.0f) << "the dead creature's record is left alone";
 
@@ -304,7 +277,7 @@ TEST_F(ObjektTest, OutOfMemoryMakesNothing) {
     alloc_fail_at(1);
     EXPECT_EQ(objekt_create_explosion("wand", thingpic[0], 0, 0, 1), nullptr);
     alloc_fail_at(1);
-    properties dead = body(1, 1, 1, 1, 1, 1);
+    properties dead = props_of(1, 1, 1, 1, 1, 1);
     EXPECT_EQ(objekt_create_corpse(&dead, "rat", nullptr), nullptr);
 
     // the item survives a failed stats record, which it then simply lacks

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "headless.h"
+#include "stats.h"
 #include "main/game.h"
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
@@ -20,29 +21,6 @@ constexpr int LINE_Y = 312;
 /// The seven lines of the seven-line box, as drawn at x 411, y 312 + 16 i.
 int line_y(int i) {
     return LINE_Y + 16 * i;
-}
-
-/// Replays the six draws of a random record from the current generator state.
-properties replay_record(int low, int high) {
-    properties p{};
-    p.strength = static_cast<float>(low + rand() % (high - low + 1));
-    p.health = static_cast<float>(low + rand() % (high - low + 1));
-    p.armor = low + rand() % (high - low + 1);
-    p.fullness = static_cast<float>(low + rand() % (high - low + 1));
-    p.damage = low + rand() % (high - low + 1);
-    p.zap_damage = low + rand() % (high - low + 1);
-    return p;
-}
-
-properties make(float strength, float health, int armor, float fullness, int damage, int zap) {
-    properties p{};
-    p.strength = strength;
-    p.health = health;
-    p.armor = armor;
-    p.fullness = fullness;
-    p.damage = damage;
-    p.zap_damage = zap;
-    return p;
 }
 
 void expect_same(const properties& want, const properties& got) {
@@ -92,7 +70,7 @@ class PropertiesTest : public ::testing::Test {
 TEST_F(PropertiesTest, RandomRecordReplaysSixDrawsInFieldOrder) {
     for (int range : {-10, 0}) { // (0, 0) still draws six times
         srand(42);
-        properties want = replay_record(range, -range * 3);
+        properties want = props_replay(range, -range * 3);
         int after = rand();
 
         srand(42);
@@ -108,35 +86,35 @@ TEST_F(PropertiesTest, RandomRecordReplaysSixDrawsInFieldOrder) {
 }
 
 TEST_F(PropertiesTest, ClampSumAndCopy) {
-    properties p = make(2.5f, -0.5f, -3, 0.0f, 4, -1);
+    properties p = props_of(2.5f, -0.5f, -3, 0.0f, 4, -1);
     EXPECT_EQ(properties_check_properties(&p), &p);
-    expect_same(make(2.5f, 0.0f, 0, 0.0f, 4, 0), p);
+    expect_same(props_of(2.5f, 0.0f, 0, 0.0f, 4, 0), p);
     properties_check_properties(&p);
-    expect_same(make(2.5f, 0.0f, 0, 0.0f, 4, 0), p);
+    expect_same(props_of(2.5f, 0.0f, 0, 0.0f, 4, 0), p);
     EXPECT_EQ(properties_check_properties(nullptr), nullptr);
 
-    EXPECT_EQ(properties_sum_int(make(3.9f, -2.5f, 1, 0.5f, 2, 0)), 4);
-    EXPECT_EQ(properties_sum_int(make(0.9f, 0.9f, 0, 0.9f, 0, 0)), 0);
+    EXPECT_EQ(properties_sum_int(props_of(3.9f, -2.5f, 1, 0.5f, 2, 0)), 4);
+    EXPECT_EQ(properties_sum_int(props_of(0.9f, 0.9f, 0, 0.9f, 0, 0)), 0);
 
-    properties to = make(9, 9, 9, 9, 9, 9);
+    properties to = props_of(9, 9, 9, 9, 9, 9);
     properties_copy(&p, &to);
     expect_same(p, to);
 }
 
 TEST_F(PropertiesTest, SilentGiveAndTakeOnlyChangeTheTarget) {
-    properties target = make(10.0f, 20.0f, 1, 5.0f, 2, 3);
-    properties change = make(0.5f, -4.7f, 2, 0.9f, -3, 4);
+    properties target = props_of(10.0f, 20.0f, 1, 5.0f, 2, 3);
+    properties change = props_of(0.5f, -4.7f, 2, 0.9f, -3, 4);
     properties_give(change, &target, 0);
-    expect_same(make(10.0f + 0.5f, 20.0f + -4.7f, 3, 5.0f + 0.9f, -1, 7), target);
+    expect_same(props_of(10.0f + 0.5f, 20.0f + -4.7f, 3, 5.0f + 0.9f, -1, 7), target);
     properties_take(change, &target, 0);
-    expect_same(make(10.0f + 0.5f - 0.5f, 20.0f + -4.7f - -4.7f, 1, 5.0f + 0.9f - 0.9f, 2, 3),
+    expect_same(props_of(10.0f + 0.5f - 0.5f, 20.0f + -4.7f - -4.7f, 1, 5.0f + 0.9f - 0.9f, 2, 3),
                 target);
     EXPECT_EQ(keys_polls(), 0) << "mode 0 never waits for a key";
 }
 
 /// Runs a mode 1 give or take and checks the target, the box and the key wait.
 void check_dialog(bool give, properties change, const char* lines[7]) {
-    properties target = make(30, 30, 10, 30, 10, 10);
+    properties target = props_of(30, 30, 10, 30, 10, 10);
     properties want_target = target;
     properties_give(change, &want_target, 0);
     if (!give) {
@@ -165,16 +143,16 @@ void check_dialog(bool give, properties change, const char* lines[7]) {
 TEST_F(PropertiesTest, DialogListsTheChangedFieldsInFixedOrder) {
     const char* given[7] = {
         "You were given:", "armor 5", "zap damage -3", "health -4", "strength 12", "", ""};
-    check_dialog(true, make(12.2f, -4.7f, 5, 0.9f, 0, -3), given);
+    check_dialog(true, props_of(12.2f, -4.7f, 5, 0.9f, 0, -3), given);
 
     headless_init();
     const char* taken[7] = {
         "Properties removed from you:", "damage 7", "fullness 2", "health 4", "", "", ""};
-    check_dialog(false, make(-0.5f, 4.7f, 0, 2.0f, 7, 0), taken);
+    check_dialog(false, props_of(-0.5f, 4.7f, 0, 2.0f, 7, 0), taken);
 
     headless_init();
     const char* nothing[7] = {"You were given:", "", "", "", "", "", ""};
-    check_dialog(true, make(0.4f, -0.9f, 0, 0.9f, 0, 0), nothing);
+    check_dialog(true, props_of(0.4f, -0.9f, 0, 0.9f, 0, 0), nothing);
 }
 
 } // namespace
