@@ -12,17 +12,6 @@ constexpr float LIGHT = 40.0f / 600.0f;
 
 using TurnAct = TurnTest;
 
-TEST_F(TurnAct, DirectionsFollowTheKeypad) {
-    const int expected[10][2] = {{0, 0}, {-1, 1}, {0, 1},   {1, 1},  {-1, 0},
-                                 {0, 0}, {1, 0},  {-1, -1}, {0, -1}, {1, -1}};
-    for (int code = 0; code <= 9; code++) {
-        int dx = 9, dy = 9;
-        act_direction(code, &dx, &dy);
-        EXPECT_EQ(dx, expected[code][0]) << code;
-        EXPECT_EQ(dy, expected[code][1]) << code;
-    }
-}
-
 TEST_F(TurnAct, CapacityTruncatesStrengthTimesThreeOverThirty) {
     EXPECT_EQ(act_capacity(9.9f), 0);
     EXPECT_EQ(act_capacity(10.0f), 1);
