@@ -61,13 +61,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Wizard's Cave developers")
 set(CPACK_PACKAGE_CONTACT "The Wizard's Cave developers <wizards-cave@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn-based dungeon game")
-set(CPACK_PACKAGE_DESCRIPTION
-    "An evil wizard has left you in a cave of rooms full of creatures. Explore room \
-after room, pick up things that change your strength, health and armor, eat what you \
-find, wield sticks, frying pans, swords and a wand that shoots explosions, talk to the \
-neutral creatures and fight the monsters. Deep inside the cave a door may lead out. \
-Played full screen at 1024x768 with the keyboard alone; every player keeps a table of \
-the fifteen best scores.")
+# The long description, one list item per line of the package's control file.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "An evil wizard has left you in a cave of rooms full of creatures. Explore"
+    "room after room, pick up things that change your strength, health and"
+    "armor, eat what you find, wield sticks, frying pans, swords and a wand that"
+    "shoots explosions, talk to the neutral creatures and fight the monsters."
+    "Deep inside the cave a door may lead out."
+    ""
+    "Played full screen at 1024x768 with the keyboard alone; every player keeps"
+    "a table of the fifteen best scores.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
