@@ -75,7 +75,7 @@ bool make_music(const std::string& src, const std::string& out_dir, std::set<std
     bool ok = true;
     for (const std::string& path : textfile_list_dir(src + "/music", ".txt")) {
         music_loop loop;
-        if (!music_render_file(path, loop) ||
+        if (!music_render_file(path, loop) || !manifest_find(loop.file) ||
             !wav_write(out_dir + "/" + loop.file, loop.samples, MUSIC_RATE)) {
             std::fprintf(stderr, "datagen: could not make music from %s\n", path.c_str());
             ok = false;
