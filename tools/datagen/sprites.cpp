@@ -41,6 +41,8 @@ bool sprite_finish(sprite_parse& p, size_t line, sprite_set& out) {
             image_set(img, x, static_cast<int>(y), it->second);
         }
     }
+    if (out.count(p.name))
+        return sprite_error(p, line, "a picture of this name already exists");
     out[p.name] = img;
     p.name.clear();
     p.rows.clear();
@@ -53,6 +55,8 @@ bool sprite_palette_line(sprite_parse& p, size_t line, const std::string& text) 
     unsigned rgb = 0;
     if (w.size() < 2 || w[0].size() != 1 || !textfile_parse_rgb(w[1], rgb))
         return sprite_error(p, line, "palette lines read: <char> <RRGGBB>");
+    if (w[0][0] == '#')
+        return sprite_error(p, line, "'#' starts a comment and cannot be a pixel");
     p.palette[w[0][0]] = rgb;
     return true;
 }
