@@ -417,3 +417,35 @@ TEST_F(Datagen, RunningTheGeneratorTwiceGivesTheSameBytes) {
         EXPECT_TRUE(read_file(a + "/" + name) == read_file(b + "/" + name)) << name;
     std::system(("rm -rf " + a + " " + b).c_str());
 }
+
+TEST_F(Datagen, BrokenOrMissingSourcesStopTheBuild) {
+    const std::string src = source_dir();
+    ASSERT_FALSE(src.empty()) << "no CMake cache beside the data folder";
+    char tmpl[] = "/tmp/datagen_src_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(tmpl));
+    const std::string dir = tmpl;
+    const std::string copy = "rm -rf " + dir + "/data && cp -r " + src + "/data " + dir + "/data";
+    const std::string run = "../datagen " + dir + "/data " + dir + "/out 2>/dev/null";
+    ASSERT_EQ(0, std::system(("mkdir -p " + dir + "/out").c_str()));
+
+    // A music loop without its source: the build must not go on silently.
+    ASSERT_EQ(0, std::system(copy.c_str()));
+    ASSERT_EQ(0, std::system(("rm " + dir + "/data/music/end.txt").c_str()));
+    EXPECT_NE(0, std::system(run.c_str()));
+
+    // A pixel whose character the palette does not know.
+    ASSERT_EQ(0, std::system(copy.c_str()));
+    std::ofstream(dir + "/data/sprites/zz_broken.txt")
+        << "palette\n. ff00ff\nsprite stone.bmp\n..x.\n";
+    EXPECT_NE(0, std::system(run.c_str()));
+
+    // A picture of the wrong size.
+    ASSERT_EQ(0, std::system(copy.c_str()));
+    std::ofstream(dir + "/data/screens/msg_no.txt") << "size 60 30\nfill 203040\n";
+    EXPECT_NE(0, std::system(run.c_str()));
+
+    // The untouched sources go through.
+    ASSERT_EQ(0, std::system(copy.c_str()));
+    EXPECT_EQ(0, std::system(run.c_str()));
+    std::system(("rm -rf " + dir).c_str());
+}
