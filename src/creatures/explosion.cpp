@@ -4,7 +4,9 @@
 
 #include <allegro.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "shell/assets.h"
 #include "world/objekt.h"
@@ -25,10 +27,22 @@ int explosion_scatter(int v) {
     return v <= 15 ? 15 - d : d + 17;
 }
 
-void explosion_move(objekt_* explosion) {
-    if (!explosion)
-        return;
-    BITMAP* pic = explosion->pic;
+namespace {
+
+/// 1 if the picture can be scattered by reading and writing its pixels
+/// directly: a plain 32-bit memory bitmap of at least 32 by 32 that copies
+/// are not clipped on, while bitmaps are made at 32 bits. (The game draws
+/// in solid mode only.) The result is the same as through the library.
+int explosion_direct(BITMAP* pic) {
+    return pic && is_memory_bitmap(pic) && bitmap_color_depth(pic) == 32 &&
+           get_color_depth() == 32 && pic->w >= EXPLOSION_SIZE && pic->h >= EXPLOSION_SIZE &&
+           (!pic->clip || (pic->cl <= 0 && pic->ct <= 0 && pic->cr >= EXPLOSION_SIZE &&
+                           pic->cb >= EXPLOSION_SIZE));
+}
+
+/// One scatter through the library: a work bitmap filled with the mask
+/// colour, pixel by pixel copies, the work bitmap copied back.
+void explosion_scatter_library(BITMAP* pic) {
     BITMAP* work = pic ? create_bitmap(EXPLOSION_SIZE, EXPLOSION_SIZE) : nullptr;
     if (work)
         clear_to_color(work, color_rgb(0xff00ff));
@@ -48,5 +62,42 @@ void explosion_move(objekt_* explosion) {
         blit(work, pic, 0, 0, 0, 0, EXPLOSION_SIZE, EXPLOSION_SIZE);
         destroy_bitmap(work);
     }
+}
+
+/// The same scatter on the picture's own rows, with the same draws in the
+/// same order: a world turn of ten explosions is spared ten work bitmaps
+/// and a few thousand library calls.
+void explosion_scatter_direct(BITMAP* pic) {
+    uint32_t work[EXPLOSION_SIZE][EXPLOSION_SIZE];
+    const uint32_t mask = (uint32_t)color_rgb(0xff00ff);
+    for (auto& row : work)
+        for (uint32_t& pixel : row)
+            pixel = mask;
+    int lands_at[EXPLOSION_SIZE]; // where each coordinate lands, -1 outside
+    for (int v = 0; v < EXPLOSION_SIZE; v++)
+        lands_at[v] = explosion_lands(explosion_scatter(v)) ? explosion_scatter(v) : -1;
+    for (int i = 0; i < EXPLOSION_SIZE; i++) {
+        const int to_y = lands_at[i];
+        if (to_y < 0)
+            continue;
+        const uint32_t* from = reinterpret_cast<const uint32_t*>(pic->line[i]);
+        for (int j = 0; j < EXPLOSION_SIZE; j++)
+            if (lands_at[j] >= 0 && rand() % 3 != 0)
+                work[to_y][lands_at[j]] = from[j];
+    }
+    for (int y = 0; y < EXPLOSION_SIZE; y++)
+        memcpy(pic->line[y], work[y], sizeof work[y]);
+}
+
+} // namespace
+
+void explosion_move(objekt_* explosion) {
+    if (!explosion)
+        return;
+    BITMAP* pic = explosion->pic;
+    if (explosion_direct(pic))
+        explosion_scatter_direct(pic);
+    else
+        explosion_scatter_library(pic);
     explosion->age++;
 }
