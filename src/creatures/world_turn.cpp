@@ -140,8 +140,9 @@ void world_turn_explosion_fly(room_* room, objekt_* explosion, int x, int y) {
 /// when one of them killed the player.
 int world_turn_explosions(room_* room, int x, int y) {
     tile* here = &room->tiles[x][y];
-    while (tile_has_unmoved_explosion(here)) {
-        objekt_* explosion = tile_find_unmoved_explosion(here);
+    objekt_* explosion;
+    // One look through the tile's items finds the next explosion to move.
+    while ((explosion = tile_find_unmoved_explosion(here)) != nullptr) {
         explosion_move(explosion);
         explosion->moved = 1;
         if (tile_is_floor(here) && tile_has_being(here) &&
