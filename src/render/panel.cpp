@@ -78,17 +78,42 @@ void panel_slot(BITMAP* bitmap, int slot, int x, int y) {
         blit(picture, bitmap, 0, 0, x, y, SLOT_SIZE, SLOT_SIZE);
 }
 
-/// Paints a carried item over its usable slot with its used and cursor marks.
-void panel_item(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y) {
+/// Paints a carried item over its usable slot with its used and cursor marks;
+/// the selected item's box is shown at once unless `in_frame` is set.
+void panel_item(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y, bool in_frame) {
     if (item->in_use)
         panel_slot(bitmap, SLOT_USED, x, y);
     if (item->selected) {
         panel_slot(bitmap, SLOT_MARKED, x, y);
-        zelko_msgbox_info_objekt(bitmap, palette, item, INFO_X, INFO_Y);
+        if (in_frame)
+            zelko_msgbox_paint_info_objekt(bitmap, item, INFO_X, INFO_Y);
+        else
+            zelko_msgbox_info_objekt(bitmap, palette, item, INFO_X, INFO_Y);
     }
     BITMAP* picture = panel_picture(item->pic);
     if (picture)
         masked_blit(picture, bitmap, 0, 0, x, y, SLOT_SIZE, SLOT_SIZE);
+}
+
+/// Paints the strip; see draw_inventory and draw_inventory_in_frame.
+void panel_strip(BITMAP* bitmap, RGB* palette, character_* character, bool in_frame) {
+    // The capacity comes from the last calculation of the player's stats.
+    const int usable = (int)(users_calculated_properties.strength * 3.0 / 30.0);
+    objektlist_* node = character ? character->inventory : nullptr;
+    for (int i = 0; i < STRIP_SLOTS; i++) {
+        const int x = STRIP_X + SLOT_SIZE * (i % 3);
+        const int y = SLOT_SIZE * (i / 3);
+        if (i >= usable) {
+            panel_slot(bitmap, SLOT_LOCKED, x, y);
+            continue;
+        }
+        panel_slot(bitmap, SLOT_FREE, x, y);
+        if (!node)
+            continue;
+        if (node->objekt)
+            panel_item(bitmap, palette, node->objekt, x, y, in_frame);
+        node = node->next;
+    }
 }
 
 } // namespace
@@ -119,21 +144,11 @@ void draw_properties(BITMAP* bitmap, RGB* palette, character_* character) {
 }
 
 void draw_inventory(BITMAP* bitmap, RGB* palette, character_* character) {
-    // The capacity comes from the last calculation of the player's stats.
-    const int usable = (int)(users_calculated_properties.strength * 3.0 / 30.0);
-    objektlist_* node = character ? character->inventory : nullptr;
-    for (int i = 0; i < STRIP_SLOTS; i++) {
-        const int x = STRIP_X + SLOT_SIZE * (i % 3);
-        const int y = SLOT_SIZE * (i / 3);
-        if (i >= usable) {
-            panel_slot(bitmap, SLOT_LOCKED, x, y);
-            continue;
-        }
-        panel_slot(bitmap, SLOT_FREE, x, y);
-        if (!node)
-            continue;
-        if (node->objekt)
-            panel_item(bitmap, palette, node->objekt, x, y);
-        node = node->next;
-    }
+    panel_strip(bitmap, palette, character, false);
+}
+
+void draw_inventory_in_frame(BITMAP* bitmap, RGB* palette, character_* character) {
+    // The frame is shown whole at its end; showing it half-painted for the
+    // item box would only cost a full-screen copy.
+    panel_strip(bitmap, palette, character, true);
 }

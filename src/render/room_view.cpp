@@ -158,7 +158,7 @@ void draw_room(room_* room, int frame) {
 void draw_picture(int frame) {
     draw_room(current_room, frame);
     // The strip reads the stats of the last calculation; the panel renews them.
-    draw_inventory(bmp, pal, user);
+    draw_inventory_in_frame(bmp, pal, user);
     draw_properties(bmp, pal, user);
     event_history_draw(bmp, 7, 512, 672);
     assets_show(bmp);

@@ -91,6 +91,11 @@ int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
 
 void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y) {
     (void)palette;
+    zelko_msgbox_paint_info_objekt(bitmap, item, x, y);
+    assets_show(bitmap);
+}
+
+void zelko_msgbox_paint_info_objekt(BITMAP* bitmap, objekt_* item, int x, int y) {
     msgbox_background(bitmap, x, y);
     if (item) {
         BITMAP* picture = item->pic ? item->pic : error_pic;
@@ -105,7 +110,6 @@ void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x
             msgbox_property_lines(bitmap, item, x + 32, y + 56);
         }
     }
-    assets_show(bitmap);
 }
 
 void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b,

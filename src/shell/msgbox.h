@@ -12,9 +12,12 @@ int zelko_msgbox_YN(BITMAP* bitmap, const char* question);
 /// Shows an item's picture, name and properties in a box at (x, y).
 void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y);
 
+/// Paints the same item box without showing the bitmap (for a frame that is
+/// shown whole once it is complete).
+void zelko_msgbox_paint_info_objekt(BITMAP* bitmap, objekt_* item, int x, int y);
+
 /// Shows three lines in the centred box.
-void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b,
-                         const char* c);
+void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b, const char* c);
 
 /// Shows seven lines in the centred box.
 void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]);
