@@ -6,8 +6,10 @@
 # screen with ImageMagick. Everything started here is stopped by the exit trap.
 #
 # Usage in a test:  source "$(dirname "$0")/lib.sh"; e2e_init "$@"
+#
+# Variables set here are read by the tests that source this file.
+# shellcheck disable=SC2034
 
-E2E_DISPLAY=""   # ":N" of our X server
 E2E_XVFB_PID=""  # our X server
 E2E_GAME_PID=""  # the game (or launcher) we started
 E2E_WIN=""       # the game window's id
@@ -84,7 +86,6 @@ e2e_start_x() {
         E2E_XVFB_PID=$!
         for ((t = 0; t < 100; t++)); do
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                E2E_DISPLAY=":$n"
                 export DISPLAY=":$n"
                 e2e_log "X server up on $DISPLAY"
                 return 0
@@ -101,6 +102,7 @@ e2e_start_x() {
 
 # Copies the data folder to <scratch>/run (or the folder given) so the game
 # may write its highscore file there.
+# shellcheck disable=SC2120
 e2e_copy_data() {
     local dir="${1:-$E2E_WORK/run}"
     mkdir -p "$dir"

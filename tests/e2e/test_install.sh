@@ -77,11 +77,11 @@ E2E_RUN="$player_dir" # where the game's pictures are, for the screen reader
 check_links() {
     local dir="$1" name
     [[ -d $dir ]] || e2e_fail "the player's folder $dir was not made"
-    for name in $(cat "$E2E_WORK/data.list"); do
+    while read -r name; do
         [[ -L $dir/$name ]] || e2e_fail "$dir/$name is not a link"
         [[ $(readlink -f "$dir/$name") == "$(readlink -f "$prefix/share/cave/$name")" ]] ||
             e2e_fail "$dir/$name leads to $(readlink "$dir/$name"), not to the installed file"
-    done
+    done <"$E2E_WORK/data.list"
 }
 
 # A whole game, started from another folder with only HOME to go by; the

@@ -49,7 +49,7 @@ for f in /usr/bin/cave /usr/libexec/cave/cave /usr/share/cave/TitelScreen.bmp /u
     /usr/share/man/man6/cave.6.gz; do
     grep -qx "$f" "$E2E_WORK/files.list" || e2e_fail "$f is not in the package"
 done
-data_files="$(cd "$E2E_DATA" && ls -- *.bmp *.wav | wc -l)"
+data_files="$(find "$E2E_DATA" -maxdepth 1 -type f \( -name '*.bmp' -o -name '*.wav' \) | wc -l)"
 [[ $(grep -c '^/usr/share/cave/' "$E2E_WORK/files.list") == "$data_files" ]] ||
     e2e_fail "the package does not hold the $data_files data files"
 if command -v lintian >/dev/null; then
@@ -88,9 +88,9 @@ DEBIAN_FRONTEND=noninteractive apt-get remove -y -q cave >>"$E2E_WORK/apt.log" 2
     e2e_fail "apt-get remove failed: $(tail -10 "$E2E_WORK/apt.log")"
 dpkg-query -W -f='${Status}' cave 2>/dev/null | grep -q "install ok installed" &&
     e2e_fail "the package is still installed after removal"
-for f in $(cat "$E2E_WORK/files.list"); do
+while read -r f; do
     [[ -e $f ]] && e2e_fail "$f is left behind after removal"
-done
+done <"$E2E_WORK/files.list"
 [[ -d /usr/share/cave || -d /usr/libexec/cave ]] && e2e_fail "the game's folders are left behind"
 e2e_log "removed cleanly"
 echo "PASS"
