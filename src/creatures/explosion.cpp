@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,21 +70,22 @@ void explosion_scatter_library(BITMAP* pic) {
 /// and a few thousand library calls.
 void explosion_scatter_direct(BITMAP* pic) {
     uint32_t work[EXPLOSION_SIZE][EXPLOSION_SIZE];
-    const uint32_t mask = (uint32_t)color_rgb(0xff00ff);
-    for (auto& row : work)
-        for (uint32_t& pixel : row)
-            pixel = mask;
-    int lands_at[EXPLOSION_SIZE]; // where each coordinate lands, -1 outside
+    std::fill(&work[0][0], &work[0][0] + EXPLOSION_SIZE * EXPLOSION_SIZE,
+              (uint32_t)color_rgb(0xff00ff));
+    // Only the coordinates that land inside draw numbers; they are visited
+    // in the same order as by the plain loops.
+    int source[EXPLOSION_SIZE], target[EXPLOSION_SIZE], count = 0;
     for (int v = 0; v < EXPLOSION_SIZE; v++)
-        lands_at[v] = explosion_lands(explosion_scatter(v)) ? explosion_scatter(v) : -1;
-    for (int i = 0; i < EXPLOSION_SIZE; i++) {
-        const int to_y = lands_at[i];
-        if (to_y < 0)
-            continue;
-        const uint32_t* from = reinterpret_cast<const uint32_t*>(pic->line[i]);
-        for (int j = 0; j < EXPLOSION_SIZE; j++)
-            if (lands_at[j] >= 0 && rand() % 3 != 0)
-                work[to_y][lands_at[j]] = from[j];
+        if (explosion_lands(explosion_scatter(v))) {
+            source[count] = v;
+            target[count++] = explosion_scatter(v);
+        }
+    for (int a = 0; a < count; a++) {
+        const uint32_t* from = reinterpret_cast<const uint32_t*>(pic->line[source[a]]);
+        uint32_t* to = work[target[a]];
+        for (int b = 0; b < count; b++)
+            if (rand() % 3 != 0)
+                to[target[b]] = from[source[b]];
     }
     for (int y = 0; y < EXPLOSION_SIZE; y++)
         memcpy(pic->line[y], work[y], sizeof work[y]);
