@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 #include <climits>
+#include <ctime>
 #include <cstdio>
 
 #include "shell/assets.h"
@@ -25,6 +26,10 @@ constexpr key_binding command_keys[] = {
     {KEY_I, ZK_INVENTORY}, {KEY_Y, ZK_YES}, {KEY_N, ZK_NO},   {KEY_U, ZK_USE},
     {KEY_D, ZK_DROP},      {KEY_E, ZK_EAT}, {KEY_Q, ZK_QUIT}, {KEY_Z, ZK_ZAP},
 };
+
+/// How long the poll point sleeps: short against the 10 ms in which the
+/// library takes in the keys, long enough to leave the processor idle.
+constexpr long poll_pause_ns = 5 * 1000 * 1000;
 
 /// The last scancode that counts as "a key" (modifiers and locks come after).
 constexpr int last_plain_scancode = 114;
@@ -75,7 +80,11 @@ void zelkokey_poll() {
     }
     if (keyboard_needs_poll())
         poll_keyboard();
-    rest(1); // give the processor away while the player thinks
+    // Give the processor away while the player thinks. The library's rest()
+    // would spin on the process clock (no timer is installed), so sleep
+    // instead; the library refreshes key[] only every 10 ms anyway.
+    const timespec pause = {0, poll_pause_ns};
+    nanosleep(&pause, nullptr);
 }
 
 void zelkokey_set_poll(void (*poll)()) {

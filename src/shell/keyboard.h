@@ -1,8 +1,9 @@
 // keyboard: every wait for a key in the game goes through here.
 //
 // The waits poll the library's key[] state through zelkokey_poll, the one
-// poll point: in the game it polls Allegro and yields the processor for about
-// a millisecond; tests replace it with a scripted keyboard.
+// poll point: in the game it polls Allegro and sleeps for a few milliseconds,
+// so that a waiting game leaves the processor idle; tests replace it with a
+// scripted keyboard.
 #pragma once
 
 struct BITMAP;
