@@ -11,7 +11,10 @@ SAMPLE* music = nullptr;
 
 void sound_init() {
     detect_digi_driver(DIGI_AUTODETECT);
-    sound_ready = install_sound(DIGI_AUTODETECT, MIDI_NONE, "") == 0;
+    // Without a sound device the library installs its silent driver and
+    // still succeeds; then there is no point in loading the music at all.
+    sound_ready = install_sound(DIGI_AUTODETECT, MIDI_NONE, "") == 0 && digi_driver &&
+                  digi_driver->id != DIGI_NONE;
 }
 
 void sound_stop_music() {
