@@ -53,23 +53,27 @@ bench_build() {
     cmake --build "$build" -j"$(nproc)" --target cave_title_watch >/dev/null 2>&1 || true
 }
 
-# utime + stime of a process, in clock ticks.
+# utime + stime of a process or thread (its /proc stat file), in clock ticks.
 bench_cpu_ticks() {
     local stat
-    stat="$(cat "/proc/$1/stat" 2>/dev/null)" || return 1
+    stat="$(cat "$1" 2>/dev/null)" || return 1
     # Fields after the ")" that closes the name: state is the 1st, utime the 12th.
     awk '{ print $12 + $13 }' <<<"${stat##*) }"
 }
 
-# Share of one core, in percent, that the game uses over the idle period.
+# Share of one core, in percent, that the game used over the idle period:
+# prints "all main" (all threads, and the game's own main thread alone; the
+# others belong to the graphics library).
 bench_idle_cpu() {
-    local before after ticks_per_s
+    local before after main_before main_after ticks_per_s
     ticks_per_s="$(getconf CLK_TCK)"
-    before="$(bench_cpu_ticks "$game_pid")" || return 1
+    before="$(bench_cpu_ticks "/proc/$game_pid/stat")" || return 1
+    main_before="$(bench_cpu_ticks "/proc/$game_pid/task/$game_pid/stat")" || return 1
     sleep "$idle_s"
-    after="$(bench_cpu_ticks "$game_pid")" || return 1
-    awk -v d=$((after - before)) -v t="$ticks_per_s" -v s="$idle_s" \
-        'BEGIN { printf "%.2f", 100 * d / t / s }'
+    after="$(bench_cpu_ticks "/proc/$game_pid/stat")" || return 1
+    main_after="$(bench_cpu_ticks "/proc/$game_pid/task/$game_pid/stat")" || return 1
+    awk -v d=$((after - before)) -v m=$((main_after - main_before)) -v t="$ticks_per_s" \
+        -v s="$idle_s" 'BEGIN { printf "%.2f %.2f", 100 * d / t / s, 100 * m / t / s }'
 }
 
 # Starts Xvfb on the first free display from 140 on.
@@ -133,6 +137,12 @@ bench_enter_play() {
     return 1
 }
 
+# Prints the idle figures of one screen: all threads, the game's own thread.
+bench_print_idle() {
+    printf '  %-44s %12s %12s %12s  %-6s\n' "idle CPU $1 (${idle_s} s)" "$2" "" "" "% core"
+    printf '  %-44s %12s %12s %12s  %-6s\n' "  of which the game's own thread" "$3" "" "" "% core"
+}
+
 # Prints median, min and max of the numbers given.
 bench_summary() {
     printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END {
@@ -152,7 +162,8 @@ bench_goal() {
 
 # The real game under Xvfb: time to the title, idle CPU on the title and in play.
 bench_real_game() {
-    local watch="$build/tools/bench/cave_title_watch" times=() cpus=() out ms i idle_title idle_play
+    local watch="$build/tools/bench/cave_title_watch" times=() cpus=() out ms i
+    local idle_title idle_title_main idle_play idle_play_main med lo hi cmed clo chi
     echo
     echo "== The real game under Xvfb"
     for tool in Xvfb xdpyinfo xdotool import convert; do
@@ -176,15 +187,17 @@ bench_real_game() {
     printf '  %-44s %12s %12s %12s  %-6s\n' "  processor time used by then" "$cmed" "$clo" "$chi" ms
     printf '  %-44s %12s\n' "  load average of the machine" "$(cut -d' ' -f1 /proc/loadavg)"
     sleep 1
-    idle_title="$(bench_idle_cpu)" || { echo "  the game ended on the title screen"; return 1; }
-    printf '  %-44s %12s %12s %12s  %-6s\n' "idle CPU on the title screen (${idle_s} s)" "$idle_title" "" "" "% core"
+    read -r idle_title idle_title_main <<<"$(bench_idle_cpu)"
+    [[ -n $idle_title ]] || { echo "  the game ended on the title screen"; return 1; }
+    bench_print_idle "on the title screen" "$idle_title" "$idle_title_main"
     if ! bench_enter_play; then
         echo "  could not reach play with xdotool"
         return 1
     fi
     sleep 1
-    idle_play="$(bench_idle_cpu)" || { echo "  the game ended in play"; return 1; }
-    printf '  %-44s %12s %12s %12s  %-6s\n' "idle CPU waiting for a key in play (${idle_s} s)" "$idle_play" "" "" "% core"
+    read -r idle_play idle_play_main <<<"$(bench_idle_cpu)"
+    [[ -n $idle_play ]] || { echo "  the game ended in play"; return 1; }
+    bench_print_idle "waiting for a key in play" "$idle_play" "$idle_play_main"
     bench_goal "start to title < 200 ms" "$med" 200 ms
     bench_goal "idle on the title < 2 %" "$idle_title" 2 "%"
     bench_goal "idle in play < 2 %" "$idle_play" 2 "%"
