@@ -100,53 +100,85 @@ bool assets_bmp_looks_sound(const char* name) {
     return offset >= 26 && offset + row * hgt <= size;
 }
 
-/// The rows of a plain 24-bit BMP body (bottom row first, rows padded to
-/// four bytes) into a new 32-bit bitmap, each pixel through makecol32 as the
-/// library's own reading and colour conversion would make it.
-BITMAP* assets_decode_rows(const unsigned char* body, int w, int h) {
-    BITMAP* picture = create_bitmap_ex(32, w, h);
-    if (!picture)
-        return nullptr;
-    const size_t row = ((size_t)w * 3 + 3) / 4 * 4;
-    for (int y = 0; y < h; y++) {
-        const unsigned char* p = body + (size_t)(h - 1 - y) * row;
-        uint32_t* out = reinterpret_cast<uint32_t*>(picture->line[y]);
-        for (int x = 0; x < w; x++, p += 3)
-            out[x] = (uint32_t)makecol32(p[2], p[1], p[0]);
-    }
-    return picture;
-}
-
-/// Reads a plain BMP file (14 + 40 byte headers, 24 bits, uncompressed,
-/// bottom-up, no palette) in one piece when the library would turn it into
-/// a 32-bit bitmap; the pixels and the palette come out as from
-/// load_bitmap, at a fraction of its cost. Null for any other file, which
-/// is then left to the library.
-BITMAP* assets_load_plain_bmp(const char* name) {
+/// Opens a plain BMP file (14 + 40 byte headers, 24 bits, uncompressed,
+/// bottom-up, no palette, pixels right after the headers) when the library
+/// would turn it into a 32-bit bitmap; returns the file positioned at its
+/// pixels with the size in *w and *h, or null for any other file.
+FILE* assets_open_plain_bmp(const char* name, int* w, int* h) {
     if (get_color_depth() != 32 || !(get_color_conversion() & COLORCONV_24_TO_32))
         return nullptr;
     FILE* f = fopen(name, "rb");
     if (!f)
         return nullptr;
-    std::vector<unsigned char> file;
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
-        file.insert(file.end(), chunk, chunk + got);
+    unsigned char head[54];
+    bool plain = fread(head, 1, sizeof head, f) == sizeof head && head[0] == 'B' &&
+                 head[1] == 'M' && assets_le(head + 10, 4) == 54 && assets_le(head + 14, 4) == 40 &&
+                 assets_le(head + 28, 2) == 24 && assets_le(head + 30, 4) == 0 &&
+                 assets_le(head + 46, 4) == 0;
+    *w = (int32_t)assets_le(head + 18, 4);
+    *h = (int32_t)assets_le(head + 22, 4);
+    if (!plain || *w <= 0 || *h <= 0 || *w > 8192 || *h > 8192) {
+        fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
+/// Reads the pixel rows of an open plain BMP into `target` from (0, 0), each
+/// pixel through makecol32 as the library's reading and colour conversion
+/// make it; false if the file ends early.
+bool assets_read_plain_rows(FILE* f, int w, int h, BITMAP* target) {
+    std::vector<unsigned char> row(((size_t)w * 3 + 3) / 4 * 4);
+    for (int y = h - 1; y >= 0; y--) { // the bottom row comes first
+        if (fread(row.data(), 1, row.size(), f) != row.size())
+            return false;
+        const unsigned char* p = row.data();
+        uint32_t* out = reinterpret_cast<uint32_t*>(target->line[y]);
+        for (int x = 0; x < w; x++, p += 3)
+            out[x] = (uint32_t)makecol32(p[2], p[1], p[0]);
+    }
+    return true;
+}
+
+/// Reads a plain BMP file row by row into a new 32-bit bitmap, with the
+/// pixels and the palette load_bitmap would give, at a fraction of its
+/// cost. Null for any other file, which is then left to the library.
+BITMAP* assets_load_plain_bmp(const char* name) {
+    int w, h;
+    FILE* f = assets_open_plain_bmp(name, &w, &h);
+    if (!f)
+        return nullptr;
+    BITMAP* picture = create_bitmap_ex(32, w, h);
+    if (picture && !assets_read_plain_rows(f, w, h, picture)) {
+        destroy_bitmap(picture);
+        picture = nullptr;
+    }
     fclose(f);
-    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M')
-        return nullptr;
-    const unsigned char* h = file.data();
-    const long w = (int32_t)assets_le(h + 18, 4), hgt = (int32_t)assets_le(h + 22, 4);
-    const bool plain = assets_le(h + 10, 4) == 54 && assets_le(h + 14, 4) == 40 &&
-                       assets_le(h + 28, 2) == 24 && assets_le(h + 30, 4) == 0 &&
-                       assets_le(h + 46, 4) == 0 && w > 0 && hgt > 0 && w <= 8192 && hgt <= 8192;
-    if (!plain || 54 + ((w * 3 + 3) / 4 * 4) * hgt > (long)file.size())
-        return nullptr;
-    BITMAP* picture = assets_decode_rows(h + 54, (int)w, (int)hgt);
     if (picture)
         generate_332_palette(pal); // what the library leaves for a true-colour file
     return picture;
+}
+
+/// Reads a plain BMP full-screen picture straight into `target` (a 32-bit
+/// memory bitmap clipped only at its edges, at least as large), black around
+/// it, as loading it and copying it there would; 0 when it cannot go so.
+int assets_load_plain_screen(BITMAP* target, const char* name) {
+    int w, h;
+    FILE* f = assets_bmp_looks_sound(name) ? assets_open_plain_bmp(name, &w, &h) : nullptr;
+    if (!f)
+        return 0;
+    const bool direct = is_memory_bitmap(target) && bitmap_color_depth(target) == 32 &&
+                        w <= target->w && h <= target->h && target->clip && target->cl <= 0 &&
+                        target->ct <= 0 && target->cr >= target->w && target->cb >= target->h;
+    bool done = false;
+    if (direct) {
+        clear_to_color(target, 0);
+        done = assets_read_plain_rows(f, w, h, target);
+    }
+    fclose(f);
+    if (done)
+        generate_332_palette(pal);
+    return done;
 }
 
 /// A new bitmap of the given size filled with one colour.
@@ -194,6 +226,8 @@ BITMAP* assets_load_bitmap(const char* name) {
 }
 
 int assets_load_screen(BITMAP* target, const char* name) {
+    if (assets_load_plain_screen(target, name))
+        return 1;
     BITMAP* picture = assets_load_bitmap(name);
     if (!picture) {
         clear_to_color(target, 0);

@@ -103,22 +103,43 @@ TEST_F(PlainBmp, RowsPaddedToFourBytesAndOtherKindsOfFile) {
     EXPECT_EQ(compare_with_library(saved(32, 9, 4)), "") << "32 bits";
 }
 
-TEST_F(PlainBmp, AFullScreenPictureFillsTheBackBufferTheSameWay) {
-    BITMAP* expected = create_bitmap(1024, 768);
+/// Pixels of `target` that differ from loading `name` with the library and
+/// copying it to the top left of a black bitmap; also checks the palette.
+long screen_differences(BITMAP* target, const char* name) {
+    BITMAP* expected = create_bitmap(target->w, target->h);
     PALETTE library_pal;
-    BITMAP* title = load_bitmap("TitelScreen.bmp", library_pal);
-    ASSERT_NE(title, nullptr);
+    BITMAP* picture = load_bitmap(name, library_pal);
     clear_to_color(expected, 0);
-    blit(title, expected, 0, 0, 0, 0, title->w, title->h);
-    destroy_bitmap(title);
-
-    ASSERT_EQ(assets_load_screen(bmp, "TitelScreen.bmp"), 1);
-    long differing = 0;
-    for (int y = 0; y < 768; y++)
-        for (int x = 0; x < 1024; x++)
-            differing += getpixel(bmp, x, y) != getpixel(expected, x, y);
+    if (picture)
+        blit(picture, expected, 0, 0, 0, 0, picture->w, picture->h);
+    long differing = picture ? 0 : -1;
+    for (int y = 0; y < target->h; y++)
+        for (int x = 0; x < target->w; x++)
+            differing += getpixel(target, x, y) != getpixel(expected, x, y);
+    for (int i = 0; i < PAL_SIZE; i++)
+        differing += pal[i].r != library_pal[i].r || pal[i].b != library_pal[i].b;
+    if (picture)
+        destroy_bitmap(picture);
     destroy_bitmap(expected);
-    EXPECT_EQ(differing, 0);
+    return differing;
+}
+
+TEST_F(PlainBmp, FullScreenPicturesGoStraightIntoTheBackBufferAsIfCopied) {
+    for (const char* name : {"TitelScreen.bmp", "StoryScreen1.bmp", "GameOver.bmp"}) {
+        clear_to_color(bmp, color_rgb(0x123456));
+        for (int i = 0; i < PAL_SIZE; i++)
+            pal[i] = RGB{7, 7, 7, 0};
+        ASSERT_EQ(assets_load_screen(bmp, name), 1) << name;
+        EXPECT_EQ(screen_differences(bmp, name), 0) << name;
+    }
+}
+
+TEST_F(PlainBmp, ASmallPictureAsAScreenLeavesBlackAroundIt) {
+    const std::string name = saved(24, 33, 7);
+    clear_to_color(bmp, color_rgb(0x123456));
+    ASSERT_EQ(assets_load_screen(bmp, name.c_str()), 1);
+    EXPECT_EQ(screen_differences(bmp, name.c_str()), 0);
+    EXPECT_EQ(pixel_rgb(bmp, 40, 3), 0);
 }
 
 } // namespace
