@@ -32,7 +32,8 @@ bench_cleanup() {
 trap bench_cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Ends the game started last (it is not our child: poll until it is gone).
+# Ends the game started last (it is not our child: poll until it is gone),
+# then gives the server a moment to paint its window away.
 bench_stop_game() {
     [[ -n $game_pid ]] || return 0
     kill "$game_pid" 2>/dev/null
@@ -42,6 +43,7 @@ bench_stop_game() {
     done
     kill -9 "$game_pid" 2>/dev/null
     game_pid=""
+    sleep 0.3
 }
 
 # Configures (first time only) and builds the game, the data and the tools.
@@ -81,7 +83,8 @@ bench_start_x() {
     local n t
     for ((n = 140; n < 200; n++)); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        # -br: a closed game leaves a black screen, not its last picture.
+        Xvfb ":$n" -screen 0 1024x768x24 -br -nolisten tcp >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
         for ((t = 0; t < 100; t++)); do
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then

@@ -9,6 +9,7 @@
 // its output going to our error stream.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -131,24 +132,28 @@ int watch_match(Display* display, Window root, const watch_picture& title) {
     return seen ? 100 * same / seen : 0;
 }
 
-/// Processor time the program has used so far, all its threads, in ms.
+/// Processor time the program has used so far, all its threads, in ms (the
+/// scheduler's nanosecond counts of every thread).
 double watch_cpu_ms(pid_t pid) {
-    char path[64];
-    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
-    FILE* f = fopen(path, "r");
-    if (!f)
+    char path[320];
+    snprintf(path, sizeof path, "/proc/%d/task", (int)pid);
+    DIR* tasks = opendir(path);
+    if (!tasks)
         return -1;
-    char text[1024];
-    const size_t n = fread(text, 1, sizeof text - 1, f);
-    fclose(f);
-    text[n] = 0;
-    // utime and stime are the 12th and 13th fields after the name's ")".
-    const char* p = strrchr(text, ')');
-    unsigned long utime = 0, stime = 0;
-    if (!p ||
-        sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) != 2)
-        return -1;
-    return 1000.0 * (utime + stime) / sysconf(_SC_CLK_TCK);
+    double ns = 0;
+    while (const dirent* task = readdir(tasks)) {
+        if (task->d_name[0] == '.')
+            continue;
+        snprintf(path, sizeof path, "/proc/%d/task/%s/schedstat", (int)pid, task->d_name);
+        FILE* f = fopen(path, "r");
+        double on_cpu = 0;
+        if (f && fscanf(f, "%lf", &on_cpu) == 1)
+            ns += on_cpu;
+        if (f)
+            fclose(f);
+    }
+    closedir(tasks);
+    return ns / 1e6;
 }
 
 /// Starts the program in the background with its output sent to our error
@@ -183,6 +188,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const Window root = DefaultRootWindow(display);
+    if (watch_match(display, root, title) >= WATCH_NEEDED) {
+        fprintf(stderr, "cave_title_watch: the screen shows the picture before the start\n");
+        return 1;
+    }
     const double timeout = atof(argv[2]);
     const double start = watch_now_ms();
     const pid_t pid = watch_start(argv + 3);
