@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # lib.sh: shared helpers of the real-window tests.
 #
 # Each test starts its own virtual X server, runs the real game binary in a
@@ -65,6 +66,8 @@ e2e_init() {
     E2E_CAVE="$(realpath "${1:?usage: test <cave-binary> <data-dir> <source-dir>}")"
     E2E_DATA="$(realpath "${2:?missing data folder}")"
     E2E_SRC="$(realpath "${3:?missing source folder}")"
+    [[ -x $E2E_CAVE ]] || e2e_fail "the game program $E2E_CAVE is not built"
+    [[ -f $E2E_DATA/TitelScreen.bmp ]] || e2e_fail "the data folder $E2E_DATA holds no generated data"
     local tool
     for tool in Xvfb xdotool xdpyinfo import convert python3; do
         command -v "$tool" >/dev/null || e2e_fail "the tool '$tool' is not installed"

@@ -8,9 +8,12 @@ source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
 [[ $(id -u) == 0 ]] || e2e_skip "installing a package needs root"
-for tool in cpack dpkg-deb dpkg apt-get; do
+for tool in cpack dpkg-deb dpkg apt-get flock; do
     command -v "$tool" >/dev/null || e2e_skip "$tool is not available"
 done
+# One package test at a time on this machine, whoever runs it.
+exec 9>"${TMPDIR:-/tmp}/cave-e2e-package.lock"
+flock -w 240 9 || e2e_fail "another package test has held the lock for 4 minutes"
 if dpkg-query -W -f='${Status}' cave 2>/dev/null | grep -q "install ok installed"; then
     e2e_skip "a package named cave is already installed here; leaving it alone"
 fi
@@ -54,18 +57,18 @@ data_files="$(find "$E2E_DATA" -maxdepth 1 -type f \( -name '*.bmp' -o -name '*.
     e2e_fail "the package does not hold the $data_files data files"
 if command -v lintian >/dev/null; then
     e2e_log "lintian says:"
-    lintian --no-tag-display-limit "$deb" || true
+    lintian --tag-display-limit 0 "$deb" || true
 fi
 
 # --- Installing, playing, removing -------------------------------------------
 # Removes the package however the test ends.
 remove_package() {
     if dpkg-query -W -f='${Status}' cave 2>/dev/null | grep -q "install ok installed"; then
-        DEBIAN_FRONTEND=noninteractive apt-get remove -y -q cave >>"$E2E_WORK/apt.log" 2>&1
+        DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 remove -y -q cave >>"$E2E_WORK/apt.log" 2>&1
     fi
 }
 E2E_AT_EXIT=remove_package
-(cd "$out" && DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$(basename "$deb")") \
+(cd "$out" && DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 install -y -q "./$(basename "$deb")") \
     >"$E2E_WORK/apt.log" 2>&1 || e2e_fail "apt-get install failed: $(tail -10 "$E2E_WORK/apt.log")"
 dpkg-query -W -f='${Status}' cave | grep -q "install ok installed" || e2e_fail "the package is not installed"
 [[ $(command -v cave) == /usr/bin/cave ]] || e2e_fail "cave is not the installed launcher on the PATH"
@@ -84,7 +87,7 @@ for f in TitelScreen.bmp user.bmp lugn.wav; do
         e2e_fail "$f in the player's folder does not lead to /usr/share/cave/$f"
 done
 
-DEBIAN_FRONTEND=noninteractive apt-get remove -y -q cave >>"$E2E_WORK/apt.log" 2>&1 ||
+DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 remove -y -q cave >>"$E2E_WORK/apt.log" 2>&1 ||
     e2e_fail "apt-get remove failed: $(tail -10 "$E2E_WORK/apt.log")"
 dpkg-query -W -f='${Status}' cave 2>/dev/null | grep -q "install ok installed" &&
     e2e_fail "the package is still installed after removal"
