@@ -8,7 +8,7 @@ shift
 
 # Debian packages the game, its build and its tests need.
 packages=(build-essential cmake pkg-config liballegro4-dev libgtest-dev
-          xvfb xdotool x11-utils imagemagick xauth)
+          xvfb xdotool x11-utils imagemagick xauth python3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
