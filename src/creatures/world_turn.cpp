@@ -38,6 +38,15 @@ void world_turn_reset(room_* room) {
     }
 }
 
+/// Lays new remains on a tile's items; without memory for the list node they
+/// are freed rather than lost.
+void world_turn_lay(objekt_* remains, objektlist_** items) {
+    int before = objektlist_count_stuff(*items);
+    objektlist_add_objekt_to_list(remains, items);
+    if (objektlist_count_stuff(*items) == before)
+        objekt_remove(remains);
+}
+
 /// Takes the hit rule's loss off a creature that is not the player; kills it
 /// when its health drops below 1, leaving its remains on `where`.
 void world_turn_harm_creature(tile* where, int strength) {
@@ -48,7 +57,7 @@ void world_turn_harm_creature(tile* where, int strength) {
     victim->props->health -= world_turn_hit_loss(strength, victim->props->armor);
     properties_check_properties(victim->props);
     if (victim->props->health < 1.0f) {
-        objektlist_add_objekt_to_list(character_kill(victim), &where->objekts);
+        world_turn_lay(character_kill(victim), &where->objekts);
         tile_remove_character(where);
     }
 }
@@ -115,20 +124,24 @@ int world_turn_explosion_strike(objekt_* explosion, tile* here) {
         return 0;
     event_history_push("You were killed by the blow");
     end_game = END_EXPLOSION;
-    objektlist_add_objekt_to_list(character_kill(victim), &here->objekts);
+    world_turn_lay(character_kill(victim), &here->objekts);
     tile_remove_character(here);
     return 1;
 }
 
 /// Flies an explosion on by its step when the tile ahead is floor, and
-/// destroys it once it is too old. `here` is the tile it lies on.
+/// destroys it once it is too old. `here` is the tile it lies on. Without
+/// memory for a list node on the tile ahead it stays where it is.
 void world_turn_explosion_fly(room_* room, objekt_* explosion, int x, int y) {
     tile* here = &room->tiles[x][y];
     tile* next = world_turn_tile(room, x + explosion->step_x, y + explosion->step_y);
     if (next && tile_is_floor(next)) {
+        int before = objektlist_count_stuff(next->objekts);
         objektlist_add_objekt_to_list(explosion, &next->objekts);
-        objektlist_remove_objekt_from_list(explosion, &here->objekts);
-        here = next;
+        if (objektlist_count_stuff(next->objekts) != before) {
+            objektlist_remove_objekt_from_list(explosion, &here->objekts);
+            here = next;
+        }
     }
     if (explosion->age > 9) {
         objektlist_remove_objekt_from_list(explosion, &here->objekts);
