@@ -28,8 +28,14 @@ int monster_move_chance(int odds) {
 void monster_move_bake(character_* creature, room_* room, int x, int y) {
     if (std::strcmp(creature->name, "CrazyBaker") != 0)
         return;
-    if (monster_move_chance(creature->special_odds))
-        objektlist_add_objekt_to_list(objekt_create_bread(), &room->tiles[x][y].objekts);
+    if (!monster_move_chance(creature->special_odds))
+        return;
+    objektlist_** items = &room->tiles[x][y].objekts;
+    int before = objektlist_count_stuff(*items);
+    objekt_* bread = objekt_create_bread();
+    objektlist_add_objekt_to_list(bread, items);
+    if (objektlist_count_stuff(*items) == before)
+        objekt_remove(bread); // no memory to lay it down: no bread
 }
 
 /// Looks over the square of half-width `radius` around (x, y), top row first
