@@ -13,6 +13,7 @@
 #include "shell/keyboard.h"
 #include "turn/act.h"
 #include "world/character.h"
+#include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
 #include "world/room.h"
@@ -94,7 +95,11 @@ void move_strike(character_* player, tile* target) {
     if (!monster->props || monster->props->health < 1) {
         player->kills++;
         event_history_push2("You killed ", monster->name);
-        objektlist_add_objekt_to_list(character_kill(monster), &target->objekts);
+        objekt_* remains = character_kill(monster);
+        int before = objektlist_count_stuff(target->objekts);
+        objektlist_add_objekt_to_list(remains, &target->objekts);
+        if (objektlist_count_stuff(target->objekts) == before)
+            objekt_remove(remains); // no memory to lay them down
         tile_remove_character(target);
     }
     float s = users_calculated_properties.strength;
