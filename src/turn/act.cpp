@@ -72,6 +72,15 @@ float act_h() {
     return users_calculated_properties.health;
 }
 
+/// Lays a new item at the end of a list; without memory for the list node
+/// the item is freed instead of lost.
+void act_lay_new(objekt_* item, objektlist_** items) {
+    int before = objektlist_count_stuff(*items);
+    objektlist_add_objekt_to_list(item, items);
+    if (objektlist_count_stuff(*items) == before)
+        objekt_remove(item);
+}
+
 /// 1 if the action code is a step (1..9 without 5).
 bool act_is_step(int code) {
     return code >= 1 && code <= 9 && code != ZK_CENTRE;
@@ -220,8 +229,9 @@ act_result act_zap(character_* player, int x, int y) {
     act_direction(code, &zx, &zy);
     objekt_* burst = objekt_create_explosion(wand->name, wand->pic_zap, zx, zy,
                                              users_calculated_properties.zap_damage);
+    // Off the grid, or without memory to lay it down, the burst comes to nothing.
     if (room_in_grid(x + zx, y + zy))
-        objektlist_add_objekt_to_list(burst, &current_room->tiles[x + zx][y + zy].objekts);
+        act_lay_new(burst, &current_room->tiles[x + zx][y + zy].objekts);
     else
         objekt_remove(burst);
     act_food_cost(player, act_cost(COST_ZAP));
@@ -299,7 +309,7 @@ void act_food_cost(character_* player, float amount) {
 void act_lay_corpse(character_* player, tile* t) {
     if (!t)
         return;
-    objektlist_add_objekt_to_list(character_kill(player), &t->objekts);
+    act_lay_new(character_kill(player), &t->objekts);
     tile_remove_character(t);
 }
 
