@@ -175,11 +175,19 @@ void driver_watch_game() {
         watch.deepest = current_room->number;
 }
 
-/// Now and then makes one of the next few allocations fail.
+/// Now and then makes one of the next few allocations fail, or, one time in
+/// four, every allocation for the next hundred polls.
 void driver_maybe_fail_allocation() {
+    static long dry_until = 0;
+    if (dry_until && polls_total >= dry_until) {
+        alloc_fail_at(0);
+        dry_until = 0;
+    }
     if (options.oom_chance <= 0 || driver_rng_below(&oom_rng, (int)options.oom_chance) != 0)
         return;
-    alloc_fail_at(1 + driver_rng_below(&oom_rng, 20));
+    bool every = driver_rng_below(&oom_rng, 4) == 0;
+    alloc_fail_at(1 + driver_rng_below(&oom_rng, 20), every);
+    dry_until = every ? polls_total + 100 : 0;
     tally.failures_armed++;
 }
 
