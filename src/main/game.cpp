@@ -3,7 +3,9 @@
 // and "Play again?".
 #include "main/game.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
@@ -199,6 +201,23 @@ int game_play_one() {
 void game_run() {
     while (game_play_one()) {
     }
+}
+
+int game_init_headless() {
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+        return 0;
+    set_color_depth(32);
+    // The real screen lays colours out as 0xRRGGBB; make memory bitmaps match.
+    _rgb_r_shift_32 = 16;
+    _rgb_g_shift_32 = 8;
+    _rgb_b_shift_32 = 0;
+    _rgb_a_shift_32 = 24;
+    set_color_conversion(COLORCONV_TOTAL);
+    screen = create_bitmap(1024, 768);
+    if (!screen)
+        return 0;
+    clear_to_color(screen, 0);
+    return 1;
 }
 
 int game_check_data_files() {

@@ -47,6 +47,11 @@ void game_run();
 /// Frees the rooms, creatures and items of the game just played.
 void game_release_world();
 
+/// Sets the graphics library up without a display, for tests and tools: the
+/// screen is a 1024 x 768 memory bitmap with the real screen's 0xRRGGBB colour
+/// layout. Returns 0 when the library could not start.
+int game_init_headless();
+
 /// Lists the data files missing from the working directory on stderr;
 /// returns how many are missing.
 int game_check_data_files();

@@ -71,16 +71,9 @@ bool allegro_ready = false;
 void headless_setup_once() {
     if (allegro_ready)
         return;
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(32);
-    // The real screen lays colours out as 0xRRGGBB; make memory bitmaps match.
-    _rgb_r_shift_32 = 16;
-    _rgb_g_shift_32 = 8;
-    _rgb_b_shift_32 = 0;
-    _rgb_a_shift_32 = 24;
-    set_color_conversion(COLORCONV_TOTAL);
+    if (!game_init_headless())
+        throw std::runtime_error("the graphics library could not start");
     install_keyboard_hooks(scripted_keypressed, scripted_readkey);
-    screen = create_bitmap(1024, 768);
     game_init_state();
     allegro_ready = true;
 }

@@ -46,15 +46,8 @@ int bench_parse(int argc, char** argv, bench_args* args) {
 /// Allegro without a display: memory bitmaps for the screen and back buffer,
 /// colours laid out 0xRRGGBB as on the real screen; then the picture tables.
 int bench_start_allegro() {
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+    if (!game_init_headless())
         return 0;
-    set_color_depth(32);
-    _rgb_r_shift_32 = 16;
-    _rgb_g_shift_32 = 8;
-    _rgb_b_shift_32 = 0;
-    _rgb_a_shift_32 = 24;
-    set_color_conversion(COLORCONV_TOTAL);
-    screen = create_bitmap(1024, 768);
     max_hp = 30.0f;
     draw_init();
     bmp = create_bitmap(1024, 768);

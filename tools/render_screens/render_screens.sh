@@ -1,10 +1,11 @@
 #!/bin/bash
-# render_screens.sh DATA_DIR OUT_DIR
+# render_screens.sh DATA_DIR OUT_DIR [ROOM_SHOT]
 # Turns the generated pictures into PNG files that any viewer shows:
 #   OUT_DIR/<screen>.png        each 1024x768 full screen
 #   OUT_DIR/message_box.png     the yes/no box as the game lays it out
 #   OUT_DIR/sprites.png         every 32x32 picture over the floor, 4x
 #   OUT_DIR/tiles.png           floor, wall and doors laid out as in a room
+#   OUT_DIR/room.png            a busy game frame painted by the game itself
 # Needs ImageMagick (convert, montage).
 set -euo pipefail
 data=$1
@@ -49,5 +50,8 @@ row() { convert "$@" +append miff:-; }
         row "$data/wall.bmp" "$data/floor.bmp" "$data/floor.bmp" "$data/floor.bmp" "$data/floor.bmp" "$data/floor.bmp" "$data/floor.bmp"
     done
 } | convert - -append -scale 300% "$out/tiles.png"
+if [[ $# -ge 3 ]]; then
+    (cd "$data" && "$3" "$out/tmp/room.bmp") && convert "$out/tmp/room.bmp" "$out/room.png"
+fi
 rm -rf "$out/tmp"
 echo "screens written to $out"
