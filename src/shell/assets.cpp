@@ -72,32 +72,70 @@ long assets_le(const unsigned char* p, int n) {
     return v;
 }
 
+/// Walks the runs of a run-length picture (8 or 4 bits a pixel) stored from
+/// `offset` in the file: true only if every run, copy and move stays inside
+/// the w x h picture and the end mark comes before the file ends. The
+/// library follows the runs without looking where they write.
+bool assets_runs_fit(FILE* f, long offset, long w, long h, int bits) {
+    std::vector<unsigned char> d;
+    if (fseek(f, offset, SEEK_SET) != 0)
+        return false;
+    for (int c; (c = fgetc(f)) != EOF;)
+        d.push_back((unsigned char)c);
+    long x = 0, line = h - 1; // the bottom line comes first
+    for (size_t i = 0; i + 1 < d.size();) {
+        long count = d[i], value = d[i + 1];
+        i += 2;
+        if (count == 0 && value == 0) { // end of line; past the top line the library stops
+            x = 0;
+            if (--line < 0)
+                return true;
+        } else if (count == 0 && value == 1) { // end of picture
+            return true;
+        } else if (count == 0 && value == 2) { // move right and up
+            if (i + 1 >= d.size())
+                return false;
+            x += d[i];
+            line -= d[i + 1];
+            i += 2;
+            if (x > w)
+                return false;
+        } else { // a run of `count` pixels, or `value` pixels copied as they are
+            long pixels = count ? count : value;
+            long bytes = count ? 0 : (bits == 8 ? value : (value + 1) / 2);
+            i += bytes + bytes % 2; // copies are padded to 16 bits
+            if (line < 0 || (x += pixels) > w || i > d.size())
+                return false;
+        }
+    }
+    return false;
+}
+
 /// A quick look at a BMP file before the library reads it: a truncated or
 /// garbled file is treated as missing rather than trusted.
 bool assets_bmp_looks_sound(const char* name) {
     FILE* f = fopen(name, "rb");
     if (!f)
         return false;
-    unsigned char h[54];
+    unsigned char h[54] = {};
     size_t got = fread(h, 1, sizeof h, f);
     fseek(f, 0, SEEK_END);
     long size = ftell(f);
-    fclose(f);
-    if (got != sizeof h || h[0] != 'B' || h[1] != 'M')
-        return false;
     long offset = assets_le(h + 10, 4), header = assets_le(h + 14, 4);
     long w = (int32_t)assets_le(h + 18, 4), hgt = (int32_t)assets_le(h + 22, 4);
     long bits = assets_le(h + 28, 2), compression = assets_le(h + 30, 4);
-    if (hgt < 0)
-        hgt = -hgt;
-    if (header < 12 || w <= 0 || hgt <= 0 || w > 8192 || hgt > 8192)
-        return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return false;
-    if (compression != 0)
-        return offset < size; // run-length files: the library checks them as it reads
-    long row = ((w * bits + 31) / 32) * 4;
-    return offset >= 26 && offset + row * hgt <= size;
+    // Top-down files (negative height) are beyond the library: not sound.
+    bool sound = got == sizeof h && h[0] == 'B' && h[1] == 'M' && header >= 12 && w > 0 &&
+                 hgt > 0 && w <= 8192 && hgt <= 8192 &&
+                 (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    if (sound && (compression == 1 || compression == 2)) // run-length: 8 or 4 bits
+        sound = header >= 40 && bits == (compression == 1 ? 8 : 4) && offset < size &&
+                assets_runs_fit(f, offset, w, hgt, bits);
+    else if (sound) // plain rows, or rows with colour masks at 16 or 32 bits
+        sound = (compression == 0 || (compression == 3 && (bits == 16 || bits == 32))) &&
+                offset >= 26 && offset + ((w * bits + 31) / 32) * 4 * hgt <= size;
+    fclose(f);
+    return sound;
 }
 
 /// Opens a plain BMP file (14 + 40 byte headers, 24 bits, uncompressed,
