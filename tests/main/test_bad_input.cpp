@@ -1,0 +1,369 @@
+// Bad input from the world outside the game: pictures missing, truncated or
+// garbled, data files missing at start-up, and a highscore file that is a
+// folder, cannot be read or cannot be written. None of them may stop a game.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "headless.h"
+#include "main/game.h"
+#include "shell/assets.h"
+#include "shell/highscore.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// Appends `n` bytes of `value`, little-endian.
+void put_le(std::string& out, uint32_t value, int n) {
+    for (int i = 0; i < n; i++)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+/// A BMP file of w x h pixels at `bits` a pixel stored with `compression`,
+/// with a palette of `colours` entries (the first of colour 0xRRGGBB, the
+/// others black) and `pixels` as its data.
+std::string bmp_with(int w, int h, int bits, int compression, int colours, int rgb,
+                     const std::string& pixels) {
+    std::string out = "BM";
+    put_le(out, 54 + 4 * colours + pixels.size(), 4);
+    put_le(out, 0, 4);
+    put_le(out, 54 + 4 * colours, 4);
+    put_le(out, 40, 4); // header size
+    put_le(out, w, 4);
+    put_le(out, h, 4);
+    put_le(out, 1, 2); // planes
+    put_le(out, bits, 2);
+    put_le(out, compression, 4);
+    put_le(out, pixels.size(), 4);
+    put_le(out, 2835, 4);
+    put_le(out, 2835, 4);
+    put_le(out, colours, 4);
+    put_le(out, 0, 4);
+    for (int i = 0; i < colours; i++)
+        put_le(out, i == 0 ? rgb : 0, 4);
+    return out + pixels;
+}
+
+/// A plain 24-bit BMP file of w x h pixels, all of colour 0xRRGGBB.
+std::string bmp_file(int w, int h, int rgb) {
+    int row = ((w * 24 + 31) / 32) * 4;
+    std::string line;
+    for (int x = 0; x < w; x++)
+        put_le(line, rgb, 3);
+    line.resize(row, '\0');
+    std::string pixels;
+    for (int y = 0; y < h; y++)
+        pixels += line;
+    return bmp_with(w, h, 24, 0, 0, rgb, pixels);
+}
+
+/// A run-length BMP of w x h pixels (8 bits: compression 1, 4 bits: 2) whose
+/// palette entry 0 is 0xRRGGBB, with the given runs as its data.
+std::string bmp_runs(int w, int h, int bits, int rgb, const std::string& runs) {
+    return bmp_with(w, h, bits, bits == 8 ? 1 : 2, bits == 8 ? 256 : 16, rgb, runs);
+}
+
+/// The same file with one little-endian field of `n` bytes at `at` replaced.
+std::string with_field(std::string file, int at, uint32_t value, int n) {
+    std::string field;
+    put_le(field, value, n);
+    return file.replace(at, n, field);
+}
+
+/// Bytes from a seeded generator of our own.
+std::string garbage(int n, uint32_t seed) {
+    std::string out;
+    for (int i = 0; i < n; i++) {
+        seed = seed * 1103515245u + 12345u;
+        out.push_back(static_cast<char>(seed >> 16));
+    }
+    return out;
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+/// Tests that work in a folder of their own and come back to the data
+/// folder afterwards, with the picture tables as they were.
+class BadInput : public ::testing::Test {
+  protected:
+    std::string data_dir;
+    std::string dir;
+    bool tables_replaced = false;
+
+    void SetUp() override {
+        headless_init();
+        data_dir = fs::current_path().string();
+        char name[] = "/tmp/cave-bad-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+    }
+    void TearDown() override {
+        fs::current_path(data_dir);
+        if (tables_replaced) {
+            draw_release();
+            draw_init();
+        }
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    /// Copies every data file into the folder, but not those named.
+    void copy_data_except(std::initializer_list<const char*> left_out) {
+        for (const auto& entry : fs::directory_iterator(data_dir)) {
+            std::string name = entry.path().filename().string();
+            bool skip = name[0] == '.';
+            for (const char* out : left_out)
+                skip = skip || name == out;
+            if (!skip && entry.is_regular_file())
+                fs::copy_file(entry.path(), dir + "/" + name);
+        }
+    }
+
+    /// Loads the picture tables afresh from the folder.
+    void reload_tables_here() {
+        fs::current_path(dir);
+        tables_replaced = true;
+        draw_release();
+        draw_init();
+    }
+};
+
+} // namespace
+
+TEST_F(BadInput, BrokenBmpFilesLoadAsMissing) {
+    const std::string good = bmp_file(32, 32, 0x10a020);
+    const std::string cases[][2] = {
+        {"empty.bmp", ""},
+        {"short_header.bmp", good.substr(0, 30)},
+        {"garbage.bmp", garbage(3126, 7)},
+        {"wrong_magic.bmp", "XM" + good.substr(2)},
+        {"half_pixels.bmp", good.substr(0, 54 + 32 * 32 * 3 / 2)},
+        {"no_pixels.bmp", good.substr(0, 54)},
+        {"huge.bmp", with_field(good, 18, 100000, 4)},
+        {"upside_down.bmp", with_field(good, 22, (uint32_t)-32, 4)},
+        {"zero_width.bmp", with_field(good, 18, 0, 4)},
+        {"odd_depth.bmp", with_field(good, 28, 7, 2)},
+        {"offset_past_end.bmp", with_field(good, 10, 900000, 4)},
+        {"real_but_cut.bmp", read_file(data_dir + "/TitelScreen.bmp").substr(0, 5000)},
+    };
+    for (const auto& c : cases)
+        write_file(dir + "/" + c[0], c[1]);
+    fs::create_directory(dir + "/folder.bmp");
+    write_file(dir + "/good.bmp", good);
+    fs::current_path(dir);
+
+    for (const auto& c : cases)
+        EXPECT_EQ(assets_load_bitmap(c[0].c_str()), nullptr) << c[0];
+    EXPECT_EQ(assets_load_bitmap("folder.bmp"), nullptr);
+    EXPECT_EQ(assets_load_bitmap("not_there.bmp"), nullptr);
+
+    // The check lets a sound file through: the same picture, whole, loads.
+    BITMAP* loaded = assets_load_bitmap("good.bmp");
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->w, 32);
+    EXPECT_EQ(loaded->h, 32);
+    EXPECT_EQ(pixel_rgb(loaded, 31, 31), 0x10a020);
+    destroy_bitmap(loaded);
+}
+
+TEST_F(BadInput, BrokenFullScreenPictureLeavesABlackScreen) {
+    write_file(dir + "/TitelScreen.bmp", garbage(54 + 1024 * 768 * 3, 11));
+    write_file(dir + "/GameOver.bmp",
+               read_file(data_dir + "/GameOver.bmp").substr(0, 54 + 1024 * 3 * 100));
+    fs::current_path(dir);
+    for (const char* name : {"TitelScreen.bmp", "GameOver.bmp", "ByeBye.bmp"}) {
+        clear_to_color(bmp, color_rgb(0x123456));
+        EXPECT_EQ(assets_load_screen(bmp, name), 0) << name;
+        EXPECT_EQ(count_rgb(bmp, 0, 0, 1024, 768, 0), 1024 * 768) << name;
+    }
+}
+
+TEST_F(BadInput, RunLengthFilesLoadOnlyWhenTheirRunsFit) {
+    using std::string;
+    // 4 x 2 pixels: a run of four on the bottom line; on the top line three
+    // pixels copied as they are (padded to 16 bits) and a run of one.
+    const string runs8 = string("\4\0\0\0", 4) + string("\0\3\0\0\0\0", 6) + string("\1\0\0\1", 4);
+    const string runs4 = string("\4\0\0\0", 4) + string("\0\3\0\0", 4) + string("\1\0\0\1", 4);
+    const string cases[][2] = {
+        {"past_the_edge.bmp", bmp_runs(4, 2, 8, 0, string("\5\0\0\1", 4))},
+        {"copy_past_the_edge.bmp", bmp_runs(4, 2, 8, 0, string("\0\5\0\0\0\0\0\0\0\1", 10))},
+        {"moved_off_the_top.bmp", bmp_runs(4, 2, 8, 0, string("\0\2\0\3\1\0\0\1", 8))},
+        {"moved_past_the_edge.bmp", bmp_runs(4, 2, 8, 0, string("\0\2\11\0\0\1", 6))},
+        {"no_end_mark.bmp", bmp_runs(4, 2, 8, 0, string("\4\0", 2))},
+        {"copy_cut_short.bmp", bmp_runs(4, 2, 8, 0, string("\0\4\0\0", 4))},
+        {"runs_at_24_bits.bmp", with_field(bmp_runs(4, 2, 8, 0, runs8), 28, 24, 2)},
+        {"unknown_packing.bmp", with_field(bmp_file(4, 2, 0), 30, 4, 4)},
+    };
+    for (const auto& c : cases)
+        write_file(dir + "/" + c[0], c[1]);
+    write_file(dir + "/runs8.bmp", bmp_runs(4, 2, 8, 0x00ff00, runs8));
+    write_file(dir + "/runs4.bmp", bmp_runs(4, 2, 4, 0x00ff00, runs4));
+    fs::current_path(dir);
+    for (const auto& c : cases)
+        EXPECT_EQ(assets_load_bitmap(c[0].c_str()), nullptr) << c[0];
+    for (const char* name : {"runs8.bmp", "runs4.bmp"}) {
+        BITMAP* picture = assets_load_bitmap(name);
+        ASSERT_NE(picture, nullptr) << name;
+        EXPECT_EQ(picture->w, 4);
+        EXPECT_EQ(picture->h, 2);
+        destroy_bitmap(picture);
+    }
+
+    // Runs of random bytes: whatever they say, loading never falls over, and
+    // a picture that loads has the size its header gives.
+    for (uint32_t seed = 1; seed <= 200; seed++) {
+        write_file(dir + "/random.bmp", bmp_runs(32, 32, seed % 2 ? 8 : 4, 0, garbage(600, seed)));
+        BITMAP* picture = assets_load_bitmap("random.bmp");
+        if (picture) {
+            EXPECT_EQ(picture->w, 32);
+            destroy_bitmap(picture);
+        }
+    }
+}
+
+TEST_F(BadInput, MissingOrBrokenTablePicturesBecomeRedSquares) {
+    copy_data_except({"rat.bmp"});
+    write_file(dir + "/bat.bmp", read_file(data_dir + "/bat.bmp").substr(0, 100));
+    write_file(dir + "/gnome.bmp", garbage(3126, 3));
+    write_file(dir + "/stone.bmp", "");
+    fs::remove(dir + "/sword.bmp");
+    fs::create_directory(dir + "/sword.bmp");
+    write_file(dir + "/ring.bmp", with_field(read_file(data_dir + "/ring.bmp"), 18, 70000, 4));
+    reload_tables_here();
+
+    ASSERT_NE(error_pic, nullptr);
+    EXPECT_EQ(pixel_rgb(error_pic, 0, 0), 0xff0000);
+    EXPECT_EQ(pixel_rgb(error_pic, 31, 31), 0xff0000);
+    EXPECT_EQ(neutralpic[6], error_pic);  // rat.bmp missing
+    EXPECT_EQ(neutralpic[9], error_pic);  // bat.bmp cut short
+    EXPECT_EQ(neutralpic[12], error_pic); // gnome.bmp garbage
+    EXPECT_EQ(thingpic[0], error_pic);    // stone.bmp empty
+    EXPECT_EQ(thingpic[1], error_pic);    // ring.bmp far too wide
+    EXPECT_EQ(weaponpic[6], error_pic);   // sword.bmp a folder
+    // Their neighbours in the tables are whole and loaded as they are.
+    for (BITMAP* whole : {neutralpic[7], neutralpic[10], thingpic[2], weaponpic[7]}) {
+        ASSERT_NE(whole, nullptr);
+        EXPECT_NE(whole, error_pic);
+    }
+}
+
+TEST_F(BadInput, MissingFilesAreNamedAtStart) {
+    copy_data_except({"GameOver.bmp", "end.wav"});
+    fs::current_path(dir);
+    testing::internal::CaptureStderr();
+    int missing = game_check_data_files();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(missing, 2);
+    EXPECT_NE(err.find("  GameOver.bmp\n"), std::string::npos);
+    EXPECT_NE(err.find("  end.wav\n"), std::string::npos);
+    EXPECT_EQ(err.find("TitelScreen.bmp"), std::string::npos);
+    EXPECT_NE(err.find(dir), std::string::npos); // where it looked
+
+    // Table pictures have a stand-in, so none of them is asked for.
+    fs::remove(dir + "/rat.bmp");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(game_check_data_files(), 2);
+    testing::internal::GetCapturedStderr();
+}
+
+namespace {
+
+/// A game ended at once with Escape, whose highscore table lives wherever
+/// the test points it; the table screen is looked at before the last key.
+class BadHighscoreFile : public BadInput {
+  protected:
+    std::string table_file;
+    const char* saved_file = nullptr;
+    bool saw_table = false;
+
+    void SetUp() override {
+        BadInput::SetUp();
+        saved_file = highscore_file;
+    }
+    void TearDown() override {
+        highscore_file = saved_file;
+        BadInput::TearDown();
+    }
+
+    /// Plays the game with the table kept at `path`; returns the answer to
+    /// "Play again?".
+    int play_with_table_at(const std::string& path) {
+        table_file = path;
+        highscore_file = table_file.c_str();
+        srand(3);
+        keys_press(KEY_SPACE);
+        keys_type("Table\r");
+        for (int i = 0; i < 5; i++)
+            keys_press(KEY_A);
+        keys_hold_only({KEY_ESC});
+        keys_release();
+        keys_press(KEY_SPACE); // "You are dead!"
+        keys_press(KEY_SPACE); // the score
+        keys_press(KEY_N);     // no history
+        keys_call([this] {
+            saw_table = has_text(screen, "Place", 293, 240, 0x7f0000) &&
+                        has_text(screen, "Noobie", 469, 256 + 16 * 14, 0x7f7f7f);
+        });
+        keys_press(KEY_SPACE);
+        keys_press(KEY_N); // "Play again?"
+        return game_play_one();
+    }
+
+    /// The names in the folder, for checking that nothing was left behind.
+    std::vector<std::string> files_in(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(BadHighscoreFile, AFolderInItsPlaceGivesTheDefaultTable) {
+    fs::create_directory(dir + "/highscore.zelko");
+    EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+    EXPECT_TRUE(saw_table);
+    EXPECT_TRUE(fs::is_directory(dir + "/highscore.zelko"));
+    EXPECT_EQ(files_in(dir), std::vector<std::string>{"highscore.zelko"}); // no temporary left
+}
+
+TEST_F(BadHighscoreFile, AnUnreadableFileGivesTheDefaultTable) {
+    // A file that opens but fails every read, whoever runs the test.
+    EXPECT_EQ(play_with_table_at("/proc/self/mem"), 0);
+    EXPECT_TRUE(saw_table);
+    if (geteuid() != 0) {
+        // Without the right to read, for a player who is not the superuser.
+        write_file(dir + "/highscore.zelko", std::string(15 * 154, 'x'));
+        chmod((dir + "/highscore.zelko").c_str(), 0);
+        saw_table = false;
+        keys_reset();
+        EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+        EXPECT_TRUE(saw_table);
+    }
+}
+
+TEST_F(BadHighscoreFile, AnUnwritablePlaceKeepsTheGameGoing) {
+    // The table would have to go under a plain file, which no one can do.
+    write_file(dir + "/plain", "not a folder");
+    EXPECT_EQ(play_with_table_at(dir + "/plain/highscore.zelko"), 0);
+    EXPECT_TRUE(saw_table);
+    EXPECT_EQ(read_file(dir + "/plain"), "not a folder");
+    EXPECT_EQ(files_in(dir), std::vector<std::string>{"plain"});
+}
