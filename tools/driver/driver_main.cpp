@@ -235,19 +235,14 @@ void driver_watchdog(int) {
     alarm(watchdog_seconds);
 }
 
-/// Headless Allegro: no display, memory-bitmap screen, colours 0xRRGGBB.
-void driver_start_allegro() {
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(32);
-    _rgb_r_shift_32 = 16;
-    _rgb_g_shift_32 = 8;
-    _rgb_b_shift_32 = 0;
-    _rgb_a_shift_32 = 24;
-    set_color_conversion(COLORCONV_TOTAL);
-    screen = create_bitmap(1024, 768);
-    clear_to_color(screen, 0);
+/// Headless Allegro (memory-bitmap screen) with the driver's hands on the
+/// keyboard; false if the library could not start.
+bool driver_start_allegro() {
+    if (!game_init_headless())
+        return false;
     driver_keys_install();
     zelkokey_set_poll(driver_poll);
+    return true;
 }
 
 /// A highscore table of the run's own, so that a soak never touches the
@@ -355,7 +350,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    driver_start_allegro();
+    if (!driver_start_allegro()) {
+        fprintf(stderr, "cave_driver: the graphics library could not start\n");
+        return 2;
+    }
     driver_make_probe();
     driver_keys_seed(options.seed);
     driver_rng_seed(&oom_rng, options.seed ^ 0x5eed);
