@@ -46,6 +46,7 @@ struct driver_tally {
     long causes[8] = {};
     long odd_causes = 0; // end_game outside 0..7: must stay 0
     int deepest = 0;
+    int largest_cave = 0;      // most rooms one game made
     long peak_after_first = 0; // KiB
     bool first_released = false;
     long rss_after_first = 0;  // KiB, once the first game is released
@@ -144,6 +145,11 @@ void driver_record_game() {
         tally.odd_causes++;
     if (watch.deepest > tally.deepest)
         tally.deepest = watch.deepest;
+    int rooms = 0;
+    for (room_* room = cave; room; room = room->next)
+        rooms++;
+    if (rooms > tally.largest_cave)
+        tally.largest_cave = rooms;
     driver_fold(cause);
     driver_fold(room_number);
     driver_fold(watch.deepest);
@@ -175,15 +181,18 @@ void driver_watch_game() {
         watch.deepest = current_room->number;
 }
 
-/// Now and then makes one of the next few allocations fail, or, one time in
-/// four, every allocation for the next hundred polls.
+/// Now and then, during play, makes one of the next few allocations fail,
+/// or, one time in four, every allocation for the next hundred polls.
 void driver_maybe_fail_allocation() {
     static long dry_until = 0;
     if (dry_until && polls_total >= dry_until) {
         alloc_fail_at(0);
         dry_until = 0;
     }
-    if (options.oom_chance <= 0 || driver_rng_below(&oom_rng, (int)options.oom_chance) != 0)
+    // Failures are armed during play; the start of a game without memory is
+    // the allocation-failure tests' business.
+    if (!cave || options.oom_chance <= 0 ||
+        driver_rng_below(&oom_rng, (int)options.oom_chance) != 0)
         return;
     bool every = driver_rng_below(&oom_rng, 4) == 0;
     alloc_fail_at(1 + driver_rng_below(&oom_rng, 20), every);
@@ -276,6 +285,7 @@ void driver_report(long rss_at_end, long heap_at_end) {
         printf(" %d:%ld", c, tally.causes[c]);
     printf("%s\n", tally.odd_causes ? " (and some outside 0..7!)" : "");
     printf("deepest room: %d\n", tally.deepest);
+    printf("largest cave: %d rooms of %zu bytes\n", tally.largest_cave, sizeof(room_));
     printf("key presses: %ld\n", driver_keys_presses());
     if (options.oom_chance > 0)
         printf("allocation failures armed: %ld\n", tally.failures_armed);
