@@ -5,7 +5,9 @@
 #      a seed of its own;
 #   2. GAMES / 5 more under the sanitizers with allocations failing now and
 #      then (single failures and dry spells in which every one fails);
-#   3. the memory a run holds: 100 games against 1 on the normal build.
+#   3. GAMES / 10 more under the sanitizers with a sturdy player, who goes
+#      deep enough to meet the last creatures and find the way out;
+#   4. the memory a run holds: 100 games against 1 on the normal build.
 # Any sanitizer finding, crash, hang, or game without one of the eight end
 # causes makes the script fail.
 #
@@ -95,6 +97,13 @@ oom_games=$(((games + 4) / 5))
 echo "== $oom_games games under the sanitizers with allocations failing (--oom 20) =="
 run_parts oom "$oom_games" --oom 20
 sum_parts oom
+echo "time: $((SECONDS - start)) s"
+
+start=$SECONDS
+sturdy_games=$(((games + 9) / 10))
+echo "== $sturdy_games games under the sanitizers with a sturdy player (--sturdy) =="
+run_parts sturdy "$sturdy_games" --sturdy --max-turns 2000
+sum_parts sturdy
 echo "time: $((SECONDS - start)) s"
 
 echo "== Memory held: 100 games against 1, seed $seed, normal build =="

@@ -5,7 +5,11 @@
 // the games' ends shows it.
 //
 //   cave_driver --games N --seed S [--quiet] [--data DIR] [--max-turns T]
-//               [--oom CHANCE]
+//               [--oom CHANCE] [--sturdy]
+//
+// --oom makes allocations fail now and then during play; --sturdy tops the
+// player's health and fullness up before every key, so that games reach the
+// deep rooms and the way out (a tool for reaching code, not a fair game).
 #include <allegro.h>
 
 #include <cerrno>
@@ -25,6 +29,8 @@
 #include "shell/keyboard.h"
 #include "shell/sound.h"
 #include "world/alloc.h"
+#include "world/character.h"
+#include "world/properties.h"
 #include "world/room.h"
 
 namespace {
@@ -37,6 +43,7 @@ struct driver_options {
     const char* data = nullptr;
     long max_turns = 600; // past this the game is brought to its end
     long oom_chance = 0;  // 1 in this many polls arms an allocation failure
+    bool sturdy = false;  // the player never runs low on health or food
 };
 
 /// The figures of the run.
@@ -200,6 +207,17 @@ void driver_maybe_fail_allocation() {
     tally.failures_armed++;
 }
 
+/// With --sturdy: the player's own health and fullness never sink below
+/// what keeps it going.
+void driver_keep_player_going() {
+    if (!options.sturdy || !cave || !user || !user->props)
+        return;
+    if (user->props->health < 60)
+        user->props->health = 60;
+    if (user->props->fullness < 100)
+        user->props->fullness = 100;
+}
+
 /// The poll point of the game while the driver plays.
 void driver_poll() {
     polls_total = polls_total + 1;
@@ -219,6 +237,7 @@ void driver_poll() {
     watch.question_seen = false;
     driver_mark_first_release();
     driver_watch_game();
+    driver_keep_player_going();
     bool long_enough = watch.turns >= options.max_turns || watch.polls >= polls_per_game_limit;
     driver_keys_step(long_enough ? MOOD_END : MOOD_PLAY);
 }
@@ -315,9 +334,11 @@ bool driver_parse(int argc, char** argv) {
             options.max_turns = atol(argv[++i]);
         else if (arg == "--oom" && has_value)
             options.oom_chance = atol(argv[++i]);
+        else if (arg == "--sturdy")
+            options.sturdy = true;
         else {
             fprintf(stderr, "usage: cave_driver --games N --seed S [--quiet] [--data DIR] "
-                            "[--max-turns T] [--oom CHANCE]\n");
+                            "[--max-turns T] [--oom CHANCE] [--sturdy]\n");
             return false;
         }
     }
