@@ -212,6 +212,17 @@ TEST_F(OutOfMemory, NoMemoryAtAllEndsTheGameWithAMessage) {
     EXPECT_EQ(out.allocations, 1); // the first room was asked for, and nothing else
 }
 
+TEST_F(OutOfMemory, NoPlayerEndsTheGameWithTheSameMessage) {
+    // The first room is the first allocation, the player record the second
+    // and the player's stats the third.
+    for (long n : {2, 3}) {
+        game_outcome out = play(n, false);
+        expect_clean_end(out, n, false);
+        EXPECT_TRUE(out.history_says_no_cave) << n;
+        EXPECT_EQ(out.cause, END_RUNNING) << n;
+    }
+}
+
 /// One part of the sweep over the allocations of the scripted game.
 class OutOfMemorySweep : public OutOfMemory, public ::testing::WithParamInterface<int> {};
 
