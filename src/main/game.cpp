@@ -223,10 +223,13 @@ int game_init_headless() {
 int game_check_data_files() {
     int missing = 0;
     for (int i = 0; i < assets_required_count; i++) {
-        if (access(assets_required_files[i], R_OK) != 0) {
+        const char* name = assets_required_files[i];
+        size_t length = strlen(name);
+        bool picture = length > 4 && strcmp(name + length - 4, ".bmp") == 0;
+        if (picture ? !assets_picture_is_sound(name) : access(name, R_OK) != 0) {
             if (missing == 0)
-                fprintf(stderr, "cave: missing data files in this folder:\n");
-            fprintf(stderr, "  %s\n", assets_required_files[i]);
+                fprintf(stderr, "cave: missing or damaged data files in this folder:\n");
+            fprintf(stderr, "  %s\n", name);
             missing++;
         }
     }

@@ -114,6 +114,8 @@ bool assets_runs_fit(FILE* f, long offset, long w, long h, int bits) {
 /// A quick look at a BMP file before the library reads it: a truncated or
 /// garbled file is treated as missing rather than trusted.
 bool assets_bmp_looks_sound(const char* name) {
+    if (!assets_is_plain_file(name))
+        return false;
     FILE* f = fopen(name, "rb");
     if (!f)
         return false;
@@ -250,6 +252,15 @@ const char* assets_table_file(int index) {
         index -= table.count;
     }
     return nullptr;
+}
+
+int assets_is_plain_file(const char* name) {
+    struct stat info;
+    return name && stat(name, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int assets_picture_is_sound(const char* name) {
+    return assets_bmp_looks_sound(name) ? 1 : 0;
 }
 
 int color_rgb(int rgb) {

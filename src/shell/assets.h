@@ -4,9 +4,17 @@
 
 struct BITMAP;
 
-enum { MONSTERPIC_COUNT = 15, NEUTRALPIC_COUNT = 15, THINGPIC_COUNT = 5, FOODPIC_COUNT = 5,
-       WEAPONPIC_COUNT = 10, ZAPPIC_COUNT = 1, MAPPIC_COUNT = 6, INVENTORYPIC_COUNT = 4,
-       MSGPIC_COUNT = 3 };
+enum {
+    MONSTERPIC_COUNT = 15,
+    NEUTRALPIC_COUNT = 15,
+    THINGPIC_COUNT = 5,
+    FOODPIC_COUNT = 5,
+    WEAPONPIC_COUNT = 10,
+    ZAPPIC_COUNT = 1,
+    MAPPIC_COUNT = 6,
+    INVENTORYPIC_COUNT = 4,
+    MSGPIC_COUNT = 3
+};
 
 extern BITMAP* monsterpic[MONSTERPIC_COUNT];
 extern BITMAP* neutralpic[NEUTRALPIC_COUNT];
@@ -29,6 +37,14 @@ void draw_release();
 /// Loads a BMP file by name into a new bitmap (palette into `pal`); null when
 /// it is missing or unreadable.
 BITMAP* assets_load_bitmap(const char* name);
+
+/// 1 if `name` is a regular file (not a folder, pipe or device), so reading it
+/// can neither fail oddly nor block.
+int assets_is_plain_file(const char* name);
+
+/// 1 if `name` is a BMP file the game can trust to load: present, a plain
+/// file, with a sane header and all the pixel data it promises.
+int assets_picture_is_sound(const char* name);
 
 /// Loads a full-screen picture into `target` (1024 x 768); 0 if it failed.
 int assets_load_screen(BITMAP* target, const char* name);

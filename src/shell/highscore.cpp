@@ -128,7 +128,10 @@ void highscore_read(highscore_* table, int count) {
         return;
     std::string bytes(size_t(count) * HIGHSCORE_RECORD, '\0');
     size_t held = 0;
-    if (FILE* file = fopen(highscore_file, "rb")) {
+    // Only a plain file is read: a folder or a pipe of that name gives the
+    // default table instead of an error or a game that hangs.
+    FILE* file = assets_is_plain_file(highscore_file) ? fopen(highscore_file, "rb") : nullptr;
+    if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);
         fclose(file);
     }

@@ -280,6 +280,14 @@ TEST_F(BadInput, MissingFilesAreNamedAtStart) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(game_check_data_files(), 2);
     testing::internal::GetCapturedStderr();
+
+    // A damaged picture without a stand-in counts as missing too.
+    std::string title = read_file(dir + "/TitelScreen.bmp");
+    write_file(dir + "/TitelScreen.bmp", title.substr(0, title.size() / 2));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(game_check_data_files(), 3);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("  TitelScreen.bmp\n"), std::string::npos);
 }
 
 namespace {
@@ -357,6 +365,15 @@ TEST_F(BadHighscoreFile, AnUnreadableFileGivesTheDefaultTable) {
         EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
         EXPECT_TRUE(saw_table);
     }
+}
+
+TEST_F(BadHighscoreFile, APipeInItsPlaceNeitherHangsNorStays) {
+    ASSERT_EQ(mkfifo((dir + "/highscore.zelko").c_str(), 0600), 0);
+    EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+    EXPECT_TRUE(saw_table);
+    // The table written afterwards replaced the pipe with a plain file.
+    EXPECT_TRUE(fs::is_regular_file(dir + "/highscore.zelko"));
+    EXPECT_EQ(fs::file_size(dir + "/highscore.zelko"), 2310u);
 }
 
 TEST_F(BadHighscoreFile, AnUnwritablePlaceKeepsTheGameGoing) {
