@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "headless.h"
+#include "table_folder.h"
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
@@ -16,26 +17,13 @@
 
 namespace {
 
-/// Keeps the highscore file of these games in a folder of their own.
-class Game : public ::testing::Test {
+/// Whole games, with their table in a folder of their own.
+class Game : public TableFolderTest {
   protected:
-    char dir[64] = "/tmp/cave-game-XXXXXX";
-    std::string file;
-    const char* saved_file = nullptr;
-
     void SetUp() override {
-        headless_init();
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        file = std::string(dir) + "/highscore.zelko";
-        saved_file = highscore_file;
-        highscore_file = file.c_str();
+        TableFolderTest::SetUp();
         game_text_colour = 0x7f0000;
         srand(7);
-    }
-    void TearDown() override {
-        highscore_file = saved_file;
-        unlink(file.c_str());
-        rmdir(dir);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "headless.h"
+#include "table_folder.h"
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
@@ -129,24 +130,11 @@ struct game_outcome {
 };
 
 /// Games in a folder of their own, so that their table is theirs.
-class OutOfMemory : public ::testing::Test {
+class OutOfMemory : public TableFolderTest {
   public:
-    char dir[64] = "/tmp/cave-oom-XXXXXX";
-    std::string file;
-    const char* saved_file = nullptr;
-
-    void SetUp() override {
-        headless_init();
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        file = std::string(dir) + "/highscore.zelko";
-        saved_file = highscore_file;
-        highscore_file = file.c_str();
-    }
     void TearDown() override {
         alloc_fail_at(0);
-        highscore_file = saved_file;
-        unlink(file.c_str());
-        rmdir(dir);
+        TableFolderTest::TearDown();
     }
 
     /// Plays one whole game with the n-th allocation from its start failing
