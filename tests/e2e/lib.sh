@@ -363,8 +363,13 @@ e2e_key_expect_dead() {
 # after the optional history and after the table, "Play again?" answered no.
 # Checks every screen and that the program ends with status 0.
 e2e_finish_game() {
-    local history="${1:-n}"
     e2e_key_expect_change space end-picture 20 600x80+212+376
+    e2e_finish_after_end_picture "${1:-n}"
+}
+
+# From the end picture with the score to the end of the program, as above.
+e2e_finish_after_end_picture() {
+    local history="${1:-n}"
     e2e_key_expect_change space history-question 100 "$E2E_BOX_AREA"
     if [[ $history == y ]]; then
         e2e_key_expect_change y history 2000
