@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "main/game.h"
+#include "main/options.h"
 #include "shell/assets.h"
 #include "shell/sound.h"
 
@@ -15,7 +16,14 @@ static bool main_set_graphics() {
     return set_gfx_mode(GFX_AUTODETECT_WINDOWED, 1024, 768, 0, 0) == 0;
 }
 
-int main() {
+int main(int argc, char** argv) {
+    options_ options;
+    if (int status = options_parse(argc, argv, &options))
+        return status;
+    if (options.help || options.version) {
+        options.help ? options_print_usage(stdout) : options_print_version(stdout);
+        return 0;
+    }
     if (game_check_data_files() != 0)
         return 1;
     if (allegro_init() != 0) {

@@ -1,0 +1,67 @@
+// Command-line tests: the good lines and the ones refused with status 2.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "main/options.h"
+
+namespace {
+
+/// Parses the words as a command line after the program's name.
+int parse(std::initializer_list<const char*> words, options_* out) {
+    std::vector<char*> argv{const_cast<char*>("cave")};
+    for (const char* w : words)
+        argv.push_back(const_cast<char*>(w));
+    return options_parse(static_cast<int>(argv.size()), argv.data(), out);
+}
+
+TEST(Options, GoodLinesSetTheirFields) {
+    options_ o;
+    ASSERT_EQ(0, parse({}, &o));
+    EXPECT_EQ(0, o.windowed);
+    EXPECT_EQ(nullptr, o.data);
+    EXPECT_EQ(150, o.replay_delay);
+    ASSERT_EQ(0, parse({"-w", "--data", "/d", "--seed=7", "--silent", "--replay-delay", "0"}, &o));
+    EXPECT_EQ(1, o.windowed);
+    EXPECT_STREQ("/d", o.data);
+    EXPECT_EQ(1, o.has_seed);
+    EXPECT_EQ(7u, o.seed);
+    EXPECT_EQ(1, o.silent);
+    EXPECT_EQ(0, o.replay_delay);
+    ASSERT_EQ(0, parse({"--windowed", "--fullscreen", "-h", "--"}, &o));
+    EXPECT_EQ(0, o.windowed);
+    EXPECT_EQ(1, o.help);
+}
+
+TEST(Options, BadLinesAreRefusedWithStatusTwo) {
+    options_ o;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(2, parse({"--bogus"}, &o));
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, said.find("--help"));
+    EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n'));
+    for (auto line : std::vector<std::vector<const char*>>{{"--data"},
+                                                           {"--data="},
+                                                           {"--seed", "-1"},
+                                                           {"--seed", "4294967296"},
+                                                           {"--seed", "7x"},
+                                                           {"--replay-delay", "60001"},
+                                                           {"--silent=1"},
+                                                           {"-x"},
+                                                           {"-wq"},
+                                                           {"game"},
+                                                           {"--", "x"},
+                                                           {"--windowe"}}) {
+        std::vector<char*> argv{const_cast<char*>("cave")};
+        for (const char* w : line)
+            argv.push_back(const_cast<char*>(w));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(2, options_parse(static_cast<int>(argv.size()), argv.data(), &o)) << line[0];
+        EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("--help"));
+    }
+}
+
+} // namespace
