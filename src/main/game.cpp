@@ -226,7 +226,8 @@ int game_check_data_files() {
         const char* name = assets_required_files[i];
         size_t length = strlen(name);
         bool picture = length > 4 && strcmp(name + length - 4, ".bmp") == 0;
-        if (picture ? !assets_picture_is_sound(name) : access(name, R_OK) != 0) {
+        if (picture ? !assets_picture_is_sound(name)
+                    : access(assets_path(name).c_str(), R_OK) != 0) {
             if (missing == 0)
                 fprintf(stderr, "cave: missing or damaged data files in this folder:\n");
             fprintf(stderr, "  %s\n", name);
@@ -235,7 +236,8 @@ int game_check_data_files() {
     }
     if (missing) {
         char here[4096];
-        fprintf(stderr, "cave: looked in %s\n", getcwd(here, sizeof here) ? here : "?");
+        const char* folder = *assets_folder() ? assets_folder() : getcwd(here, sizeof here);
+        fprintf(stderr, "cave: looked in %s\n", folder ? folder : "?");
         fprintf(stderr, "cave: start the game from its data folder (./play does this)\n");
     }
     return missing;

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
         options.help ? options_print_usage(stdout) : options_print_version(stdout);
         return 0;
     }
+    assets_set_folder(options.data);
     if (game_check_data_files() != 0)
         return 1;
     if (allegro_init() != 0) {

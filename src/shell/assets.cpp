@@ -229,7 +229,27 @@ BITMAP* assets_make_filled(int w, int h, int rgb) {
     return b;
 }
 
+/// The data folder, "" for the working folder.
+std::string data_folder;
+
 } // namespace
+
+void assets_set_folder(const char* folder) {
+    data_folder = folder ? folder : "";
+}
+
+const char* assets_folder() {
+    return data_folder.c_str();
+}
+
+std::string assets_path(const char* name) {
+    if (data_folder.empty() || name[0] == '/')
+        return name;
+    std::string path = data_folder;
+    if (path.back() != '/')
+        path += '/';
+    return path + name;
+}
 
 const char* const assets_required_files[] = {
     "user.bmp",         "user_dead.bmp",    "TitelScreen.bmp",  "StoryScreen1.bmp",
@@ -260,14 +280,16 @@ int assets_is_plain_file(const char* name) {
 }
 
 int assets_picture_is_sound(const char* name) {
-    return assets_bmp_looks_sound(name) ? 1 : 0;
+    return assets_bmp_looks_sound(assets_path(name).c_str()) ? 1 : 0;
 }
 
 int color_rgb(int rgb) {
     return makecol((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
 }
 
-BITMAP* assets_load_bitmap(const char* name) {
+BITMAP* assets_load_bitmap(const char* file) {
+    const std::string path = assets_path(file);
+    const char* name = path.c_str();
     if (!assets_bmp_looks_sound(name))
         return nullptr;
     BITMAP* picture = assets_load_plain_bmp(name);
@@ -275,7 +297,7 @@ BITMAP* assets_load_bitmap(const char* name) {
 }
 
 int assets_load_screen(BITMAP* target, const char* name) {
-    if (assets_load_plain_screen(target, name))
+    if (assets_load_plain_screen(target, assets_path(name).c_str()))
         return 1;
     BITMAP* picture = assets_load_bitmap(name);
     if (!picture) {

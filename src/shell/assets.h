@@ -1,6 +1,7 @@
 // assets: the picture tables loaded once at start-up, the made pictures,
 // and the small drawing helpers every screen shares.
 #pragma once
+#include <string>
 
 struct BITMAP;
 
@@ -48,6 +49,16 @@ int assets_picture_is_sound(const char* name);
 
 /// Loads a full-screen picture into `target` (1024 x 768); 0 if it failed.
 int assets_load_screen(BITMAP* target, const char* name);
+
+/// Sets the folder the pictures and samples are read from; null or "" means
+/// the working folder.
+void assets_set_folder(const char* folder);
+
+/// The folder the data files are read from, "" for the working folder.
+const char* assets_folder();
+
+/// Where the data file `name` is read from: the name inside the data folder.
+std::string assets_path(const char* name);
 
 /// The library colour for a 0xRRGGBB value at the current colour layout.
 int color_rgb(int rgb);

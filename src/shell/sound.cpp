@@ -4,6 +4,8 @@
 
 #include <allegro.h>
 
+#include "shell/assets.h"
+
 namespace {
 bool sound_ready = false;
 SAMPLE* music = nullptr;
@@ -33,7 +35,7 @@ void sound_play_music(const char* name) {
     sound_release();
     if (!sound_ready)
         return;
-    music = load_sample(name);
+    music = load_sample(assets_path(name).c_str());
     if (music)
         play_sample(music, 128, 128, 1000, 1);
 }
