@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "shell/assets.h"
+#include "shell/recording.h"
 
 namespace {
 
@@ -66,6 +67,17 @@ void keyboard_erase_field(BITMAP* bitmap, int x, int y) {
         rectfill(bitmap, x, y, x + 127, y + 7, 0);
 }
 
+/// Shows the number typed so far in the entry field (empty when none is).
+void keyboard_show_number(BITMAP* bitmap, int x, int y, int value, int count) {
+    keyboard_erase_field(bitmap, x, y);
+    if (count != 0) {
+        char text[16];
+        snprintf(text, sizeof text, "%d", value);
+        text_draw(bitmap, text, x, y, 0xffffff);
+    }
+    assets_show(bitmap);
+}
+
 /// Characters the text field accepts: digits, A..^ and a..~.
 bool keyboard_text_accepts(int c) {
     return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5e) || (c >= 0x61 && c <= 0x7e);
@@ -74,6 +86,8 @@ bool keyboard_text_accepts(int c) {
 } // namespace
 
 void zelkokey_poll() {
+    if (recording_replaying())
+        return; // the recording answers: no keyboard to wait for
     if (poll_hook) {
         poll_hook();
         return;
@@ -99,13 +113,21 @@ int zelkokey_check_for_key() {
 }
 
 void zelkokey_wait_release() {
+    int none;
+    if (recording_replayed(REC_RELEASE, &none))
+        return;
     while (zelkokey_check_for_key())
         zelkokey_poll();
+    recording_kept(REC_RELEASE, 0);
 }
 
 void zelkokey_wait_press() {
+    int none;
+    if (recording_replayed(REC_PRESS, &none))
+        return;
     while (!zelkokey_check_for_key())
         zelkokey_poll();
+    recording_kept(REC_PRESS, 0);
 }
 
 void zelkokey_wait_fresh() {
@@ -114,16 +136,23 @@ void zelkokey_wait_fresh() {
 }
 
 int zelkokey_get_a_key() {
+    int code;
+    if (recording_replayed(REC_KEY, &code))
+        return code;
     for (;;) {
-        int code = keyboard_scan_command();
+        code = keyboard_scan_command();
         if (code != -2)
-            return code;
+            return recording_kept(REC_KEY, code);
         zelkokey_poll();
     }
 }
 
 int zelkokey_get_a_number(BITMAP* bitmap, int x, int y) {
     int value = 0, count = 0;
+    if (recording_replayed(REC_NUMBER, &value)) {
+        keyboard_show_number(bitmap, x, y, value, 1);
+        return value;
+    }
     bool dirty = true;
     while (!(key[KEY_ENTER] && count != 0)) {
         for (int d = 1; d <= 9; d++) {
@@ -150,25 +179,26 @@ int zelkokey_get_a_number(BITMAP* bitmap, int x, int y) {
         }
         zelkokey_wait_release();
         if (dirty) {
-            keyboard_erase_field(bitmap, x, y);
-            if (count != 0) {
-                char text[16];
-                snprintf(text, sizeof text, "%d", value);
-                text_draw(bitmap, text, x, y, 0xffffff);
-            }
-            assets_show(bitmap);
+            keyboard_show_number(bitmap, x, y, value, count);
             dirty = false;
         }
         zelkokey_poll();
     }
     zelkokey_wait_release();
-    return value;
+    return recording_kept(REC_NUMBER, value);
 }
 
 int zelkokey_read_key() {
+    int c;
+    if (recording_replayed(REC_CHAR, &c))
+        return c;
     while (!keypressed())
         zelkokey_poll();
-    return readkey();
+    return recording_kept(REC_CHAR, readkey());
+}
+
+int zelkokey_held(int scancode) {
+    return recording_look(scancode, key[scancode] ? 1 : 0);
 }
 
 void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {

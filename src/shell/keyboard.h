@@ -3,7 +3,8 @@
 // The waits poll the library's key[] state through zelkokey_poll, the one
 // poll point: in the game it polls Allegro and sleeps for a few milliseconds,
 // so that a waiting game leaves the processor idle; tests replace it with a
-// scripted keyboard.
+// scripted keyboard. A replayed recording (shell/recording) answers the
+// waits instead of the keyboard.
 #pragma once
 
 struct BITMAP;
@@ -49,3 +50,7 @@ void zelkokey_wait_fresh();
 
 /// Waits for a typed character and returns readkey()'s value.
 int zelkokey_read_key();
+
+/// 1 if the key with this scancode is down: the game's own look at a key
+/// between the waits above (kept in a recording like their answers).
+int zelkokey_held(int scancode);

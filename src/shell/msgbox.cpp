@@ -80,7 +80,7 @@ int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
     // The key that opened the box must not answer it.
     zelkokey_wait_release();
     int code = 0;
-    while (!key[KEY_ESC] && code != ZELKOKEY_ESCAPE && code != ZK_YES && code != ZK_NO) {
+    while (!zelkokey_held(KEY_ESC) && code != ZELKOKEY_ESCAPE && code != ZK_YES && code != ZK_NO) {
         code = zelkokey_get_a_key();
         // Any other command key is ignored: let it go by instead of spinning on it.
         if (code >= 0 && code != ZK_YES && code != ZK_NO)

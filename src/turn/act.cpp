@@ -354,7 +354,7 @@ void user_act() {
         turn_over = result == ACT_TURN_OVER;
         // A key still held would be read again at once: wait it out first.
         // Escape is left held, for the game loop to see.
-        if (!key[KEY_ESC])
+        if (!zelkokey_held(KEY_ESC))
             zelkokey_wait_release();
         draw_picture(step);
     }

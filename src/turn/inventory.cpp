@@ -222,9 +222,9 @@ void user_inventory(character_* player, tile* t) {
     inventory_screen s = {player, t, nullptr, 0, true};
     inventory_select_first(&s);
     inventory_show(&s);
-    while (key[KEY_I]) // the I key that opened the screen
+    while (zelkokey_held(KEY_I)) // the I key that opened the screen
         zelkokey_poll();
-    while (s.open && !key[KEY_I]) {
+    while (s.open && !zelkokey_held(KEY_I)) {
         inventory_show(&s);
         zelko_msgbox_info_3(bmp, pal, "u - use", "d - drop", "e - consume (eat/drink)");
         assets_show(bmp);
@@ -240,6 +240,6 @@ void user_inventory(character_* player, tile* t) {
     }
     if (inventory_carries(player, s.current))
         s.current->selected = 0;
-    if (!key[KEY_ESC])
+    if (!zelkokey_held(KEY_ESC))
         zelkokey_wait_release();
 }

@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 #include "headless.h"
 #include "main/game.h"
 #include "shell/keyboard.h"
+#include "shell/recording.h"
 
 class Keyboard : public ::testing::Test {
   protected:
@@ -79,6 +81,41 @@ TEST_F(Keyboard, NumberEntry) {
     EXPECT_EQ(zelkokey_get_a_number(bmp, 411, 372), 47);
     EXPECT_TRUE(has_text(screen, "47", 411, 372, 0xffffff));
     EXPECT_FALSE(has_text(screen, "427", 411, 372, 0xffffff));
+}
+
+/// A recording keeps the number typed as one answer, without the waits of
+/// the field, and gives it back, shown in the field, with no key pressed.
+TEST_F(Keyboard, NumberEntryIsRecordedAndReplayedWhole) {
+    char tape[] = "/tmp/cave-tape-XXXXXX";
+    close(mkstemp(tape));
+    ASSERT_TRUE(recording_start(tape));
+    keys_press(KEY_1);
+    keys_press(KEY_2);
+    keys_press(KEY_ENTER);
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 0, 0), 12);
+    keys_reset();
+    keys_hold_only({KEY_ESC});
+    zelkokey_poll();
+    EXPECT_EQ(zelkokey_held(KEY_ESC), 1);
+    EXPECT_TRUE(recording_finish());
+    FILE* f = fopen(tape, "r");
+    char text[256] = {};
+    ASSERT_EQ(fread(text, 1, sizeof text - 1, f) > 0, true);
+    fclose(f);
+    EXPECT_STREQ(strchr(strchr(text, '\n') + 1, '\n') + 1, "number 12\nheld 59 1\n");
+
+    FILE* g = fopen(tape, "w"); // the same answers as the first game's
+    fprintf(g, "cave recording 1\ngame 0\nnumber 12\nheld 59 1\n");
+    fclose(g);
+    keys_reset();
+    ASSERT_TRUE(recording_load(tape, 0, 0));
+    EXPECT_EQ(recording_game_seed(99), 0u);
+    EXPECT_EQ(zelkokey_get_a_number(bmp, 411, 372), 12);
+    EXPECT_TRUE(has_text(screen, "12", 411, 372, 0xffffff));
+    EXPECT_EQ(zelkokey_held(KEY_ESC), 1);
+    EXPECT_TRUE(recording_finish());
+    EXPECT_EQ(keys_polls(), 0);
+    unlink(tape);
 }
 
 TEST_F(Keyboard, NumberEntryThreeAndFourTogetherGiveThree) {

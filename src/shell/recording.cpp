@@ -1,0 +1,344 @@
+// recording: the tape of a run: the seeds and keyboard answers written to a
+// file as the games go, or loaded from one and handed back to the keyboard
+// routines (the format is described in recording.h and the README).
+#include "shell/recording.h"
+
+#include <allegro.h>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "shell/keyboard.h"
+
+namespace {
+
+/// One event line of a loaded recording.
+struct recording_line_ {
+    int kind;        // a recording_kind
+    long long value; // the seed, code, number, character or scancode
+    int held;        // held lines: 1 when the key was down
+    int number;      // its line number in the file
+    recording_line_* next;
+};
+
+/// How each kind of line is written, what it may hold, and what the game
+/// was waiting for when a line of that kind answered it.
+struct recording_word {
+    const char* word;
+    int numbers; // numbers after the word: 0, 1, or 2 (scancode and state)
+    long long low, high;
+    const char* wanted;
+};
+
+// kind          word       numbers  lowest            highest      the game asks for
+constexpr recording_word words[] = {
+    /* REC_GAME */ {"game", 1, 0, UINT_MAX, "the start of a game"},
+    /* REC_KEY */ {"key", 1, ZELKOKEY_ESCAPE, ZK_ZAP, "a command key"},
+    /* REC_NUMBER */ {"number", 1, 0, INT_MAX, "a typed number"},
+    /* REC_CHAR */ {"char", 1, 0, 0xffff, "a typed character"},
+    /* REC_PRESS */ {"press", 0, 0, 0, "any key"},
+    /* REC_RELEASE */ {"release", 0, 0, 0, "every key let go"},
+    /* REC_HELD */ {"held", 2, 1, KEY_MAX - 1, "a look at a key"},
+};
+constexpr int word_count = sizeof words / sizeof words[0];
+
+/// What the tape is doing.
+enum recording_mode { MODE_OFF, MODE_RECORD, MODE_REPLAY };
+
+/// Slice of the replay's pause between two looks at Escape, in ms.
+constexpr int pause_slice_ms = 10;
+
+recording_mode mode = MODE_OFF;
+char file_name[1024];
+FILE* out = nullptr;             // the file written while recording
+recording_line_* tape = nullptr; // every event line loaded
+recording_line_* next_line = nullptr;
+int last_number = 0; // line number of the last line replayed
+int depth = 0;       // keyboard routines running, one inside another
+int pause_ms = 0;
+int watching = 0;
+int last_kind = -1; // the last answer paused for, and its value
+long long last_value = 0;
+
+/// Prints "cave: FILE: " and the message on stderr.
+__attribute__((format(printf, 1, 0))) void recording_say(const char* format, va_list args) {
+    fprintf(stderr, "cave: %s: ", file_name);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+}
+
+/// Complains about the file; returns 0 for the loader to pass on.
+__attribute__((format(printf, 1, 2))) int recording_refuse(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    recording_say(format, args);
+    va_end(args);
+    return 0;
+}
+
+/// A replay that cannot go on: the message, then the end of the program.
+[[noreturn]] __attribute__((format(printf, 1, 2))) void recording_fail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    recording_say(format, args);
+    va_end(args);
+    exit(1);
+}
+
+/// Frees the loaded lines.
+void recording_free() {
+    while (tape) {
+        recording_line_* line = tape;
+        tape = line->next;
+        free(line);
+    }
+    next_line = nullptr;
+}
+
+/// Reads the numbers of a line of kind k from `text`; false if they are
+/// missing, stray, or out of range.
+bool recording_parse_numbers(const char* text, int k, recording_line_* line) {
+    long long numbers[2] = {0, 0};
+    for (int i = 0; i < words[k].numbers; i++) {
+        if (text[0] != ' ' || !(text[1] == '-' || (text[1] >= '0' && text[1] <= '9')))
+            return false;
+        char* end;
+        errno = 0;
+        numbers[i] = strtoll(text + 1, &end, 10);
+        if (errno != 0 || end == text + 1)
+            return false;
+        text = end;
+    }
+    if (*text != 0 || numbers[0] < words[k].low || numbers[0] > words[k].high)
+        return false;
+    if (k == REC_HELD && numbers[1] != 0 && numbers[1] != 1)
+        return false;
+    line->kind = k;
+    line->value = numbers[0];
+    line->held = static_cast<int>(numbers[1]);
+    return true;
+}
+
+/// Reads one event line; false when it is not one.
+bool recording_parse(const char* text, recording_line_* line) {
+    for (int k = 0; k < word_count; k++) {
+        size_t length = strlen(words[k].word);
+        if (strncmp(text, words[k].word, length) == 0)
+            return recording_parse_numbers(text + length, k, line);
+    }
+    return false;
+}
+
+/// Reads a line of the file without its line end; false at the end of the
+/// file, or (with *too_long set) for a line longer than any event line.
+bool recording_read_text(FILE* in, char* text, int size, bool* too_long) {
+    *too_long = false;
+    if (!fgets(text, size, in))
+        return false;
+    size_t length = strlen(text);
+    if (length > 0 && text[length - 1] == '\n')
+        text[--length] = 0;
+    else if (!feof(in))
+        *too_long = true;
+    if (length > 0 && text[length - 1] == '\r')
+        text[--length] = 0;
+    return !*too_long;
+}
+
+/// Checks the version line; 0 after a message when it is not ours.
+int recording_check_version(FILE* in) {
+    char text[64];
+    bool too_long;
+    int version = 0, used = 0;
+    if (!recording_read_text(in, text, sizeof text, &too_long) ||
+        sscanf(text, "cave recording %d%n", &version, &used) != 1 || text[used] != 0)
+        return recording_refuse("not a recording of this game (its first line is not "
+                                "\"cave recording %d\")",
+                                RECORDING_VERSION);
+    if (version != RECORDING_VERSION)
+        return recording_refuse("a recording of version %d; this game plays version %d", version,
+                                RECORDING_VERSION);
+    return 1;
+}
+
+/// Loads the event lines after the version line; 0 after a message when one
+/// is damaged, when the file cannot be read, or when it holds no game.
+int recording_read_lines(FILE* in) {
+    recording_line_** tail = &tape;
+    char text[128];
+    bool too_long;
+    for (int number = 2;; number++) {
+        if (!recording_read_text(in, text, sizeof text, &too_long) && !too_long)
+            break;
+        if (!too_long && (text[0] == 0 || text[0] == '#'))
+            continue;
+        recording_line_ line = {};
+        line.number = number;
+        if (too_long || !recording_parse(text, &line))
+            return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
+        if (!tape && line.kind != REC_GAME)
+            return recording_refuse("line %d: the first event must be \"game SEED\"", number);
+        *tail = static_cast<recording_line_*>(calloc(1, sizeof line));
+        if (!*tail)
+            return recording_refuse("out of memory at line %d", number);
+        **tail = line;
+        tail = &(*tail)->next;
+    }
+    if (ferror(in))
+        return recording_refuse("cannot be read: %s", strerror(errno));
+    if (!tape)
+        return recording_refuse("holds no game");
+    return 1;
+}
+
+/// Writes one event line and hands it to the file at once, so that a crash
+/// leaves every answer read so far. A failed write ends the recording.
+void recording_write(int kind, long long value, int held) {
+    const recording_word& w = words[kind];
+    int written = w.numbers == 0   ? fprintf(out, "%s\n", w.word)
+                  : w.numbers == 1 ? fprintf(out, "%s %lld\n", w.word, value)
+                                   : fprintf(out, "%s %lld %d\n", w.word, value, held);
+    if (written < 0 || fflush(out) != 0) {
+        fprintf(stderr, "cave: %s: cannot be written (%s); the recording stops here\n", file_name,
+                strerror(errno));
+        fclose(out);
+        out = nullptr;
+        mode = MODE_OFF;
+    }
+}
+
+/// The next line of the tape, which must be of `kind`; any other line, or
+/// none, ends the program.
+recording_line_* recording_take(int kind) {
+    recording_line_* line = next_line;
+    if (!line)
+        recording_fail("the recording ends before the game does (after line %d)", last_number);
+    if (line->kind != kind)
+        recording_fail("line %d does not fit the game, which waits for %s there, not \"%s\" "
+                       "(made by another version of the game?)",
+                       line->number, words[kind].wanted, words[line->kind].word);
+    next_line = line->next;
+    last_number = line->number;
+    return line;
+}
+
+/// In the real window, the pause before a replayed answer (none for the same
+/// answer again, as a key held in a loop gives), during which Escape on the
+/// real keyboard stops the replay.
+void recording_pause(int kind, long long value) {
+    bool again = kind == last_kind && value == last_value;
+    last_kind = kind;
+    last_value = value;
+    for (int waited = 0; watching; waited += pause_slice_ms) {
+        if (key[KEY_ESC]) {
+            printf("cave: replay stopped\n");
+            exit(0);
+        }
+        if (again || waited >= pause_ms)
+            return;
+        const timespec slice = {0, pause_slice_ms * 1000000L};
+        nanosleep(&slice, nullptr);
+    }
+}
+
+} // namespace
+
+int recording_start(const char* path) {
+    snprintf(file_name, sizeof file_name, "%s", path);
+    out = fopen(path, "w");
+    if (!out)
+        return recording_refuse("cannot be written: %s", strerror(errno));
+    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
+            RECORDING_VERSION);
+    fflush(out);
+    mode = MODE_RECORD;
+    depth = 0;
+    return 1;
+}
+
+int recording_load(const char* path, int pause, int watch) {
+    snprintf(file_name, sizeof file_name, "%s", path);
+    FILE* in = fopen(path, "r");
+    if (!in)
+        return recording_refuse("cannot be read: %s", strerror(errno));
+    recording_free();
+    int ok = recording_check_version(in) && recording_read_lines(in);
+    fclose(in);
+    if (!ok) {
+        recording_free();
+        return 0;
+    }
+    next_line = tape;
+    last_number = 1;
+    pause_ms = pause;
+    watching = watch;
+    last_kind = -1;
+    mode = MODE_REPLAY;
+    return 1;
+}
+
+int recording_finish() {
+    int whole = 1;
+    if (mode == MODE_REPLAY && next_line) {
+        recording_refuse("the games ended before the recording did (at line %d)",
+                         next_line->number);
+        whole = 0;
+    }
+    if (out)
+        fclose(out);
+    out = nullptr;
+    recording_free();
+    mode = MODE_OFF;
+    depth = 0;
+    return whole;
+}
+
+int recording_replaying() {
+    return mode == MODE_REPLAY;
+}
+
+unsigned recording_game_seed(unsigned planned) {
+    if (mode == MODE_REPLAY)
+        return static_cast<unsigned>(recording_take(REC_GAME)->value);
+    if (mode == MODE_RECORD)
+        recording_write(REC_GAME, planned, 0);
+    return planned;
+}
+
+int recording_replayed(recording_kind kind, int* answer) {
+    if (mode != MODE_REPLAY) {
+        depth++;
+        return 0;
+    }
+    recording_line_* line = recording_take(kind);
+    if (kind == REC_RELEASE)
+        last_kind = -1; // the same key again after a release is a new press
+    else
+        recording_pause(kind, line->value);
+    *answer = static_cast<int>(line->value);
+    return 1;
+}
+
+int recording_kept(recording_kind kind, int answer) {
+    depth--;
+    if (mode == MODE_RECORD && depth == 0)
+        recording_write(kind, answer, 0);
+    return answer;
+}
+
+int recording_look(int scancode, int held) {
+    if (mode == MODE_REPLAY) {
+        recording_line_* line = recording_take(REC_HELD);
+        if (line->value != scancode)
+            recording_fail("line %d does not fit the game, which looks at key %d there, not %lld",
+                           line->number, scancode, line->value);
+        return line->held;
+    }
+    if (mode == MODE_RECORD && depth == 0)
+        recording_write(REC_HELD, scancode, held);
+    return held;
+}

@@ -1,0 +1,57 @@
+// recording: the tape of a run. While recording, the seed of every game and
+// every answer the keyboard routines give are written to a text file, a line
+// at a time, as the games go. While replaying, a loaded file answers the
+// keyboard routines instead of the keyboard, so the same games are played
+// again; a tape that runs out or stops fitting the game ends the program.
+//
+// The file: a first line "cave recording 1" (the format's version), then one
+// event a line; blank lines and lines starting with # are skipped:
+//
+//   game SEED        a game begins; its cave is drawn from srand(SEED)
+//   key CODE         zelkokey_get_a_key answered CODE (-1 Escape, 0..17)
+//   number N         zelkokey_get_a_number answered N
+//   char C           zelkokey_read_key answered C (readkey's value)
+//   press            zelkokey_wait_press saw a key go down
+//   release          zelkokey_wait_release saw every key up
+//   held SCANCODE V  the game looked at one key itself: V 1 down, 0 up
+#pragma once
+
+/// The kinds of line, in the order of the list above.
+enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RELEASE, REC_HELD };
+
+/// The format version this game writes and reads.
+enum { RECORDING_VERSION = 1 };
+
+/// Starts writing a recording to `path`. 0, after a message on stderr, when
+/// the file cannot be made.
+int recording_start(const char* path);
+
+/// Loads the recording at `path` to replay it, pausing `pause_ms` before each
+/// answer; with `watch`, Escape on the real keyboard stops the replay. 0,
+/// after a message on stderr, when it cannot be read, is damaged or is of
+/// another version.
+int recording_load(const char* path, int pause_ms, int watch);
+
+/// Ends recording or replaying. 1 unless a replay left lines unplayed (then
+/// 0, after a message on stderr).
+int recording_finish();
+
+/// 1 while a recording is replayed.
+int recording_replaying();
+
+/// The seed of the game about to begin: `planned`, noted in the recording
+/// when recording; the recorded one when replaying.
+unsigned recording_game_seed(unsigned planned);
+
+/// At the start of a keyboard routine: when replaying, puts the recorded
+/// answer in *answer and returns 1; otherwise returns 0 and the routine
+/// reads the keyboard. Every 0 must be matched by a recording_kept.
+int recording_replayed(recording_kind kind, int* answer);
+
+/// At the end of a keyboard routine: notes its answer when recording (not
+/// for routines called by another routine) and returns it.
+int recording_kept(recording_kind kind, int answer);
+
+/// A look of the game at one key: notes `held` when recording and returns
+/// it; returns the recorded state when replaying.
+int recording_look(int scancode, int held);
