@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include "creatures/world_turn.h"
+#include "main/options.h"
 #include "render/room_view.h"
 #include "shell/assets.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
+#include "shell/recording.h"
 #include "shell/sound.h"
 #include "turn/act.h"
 #include "turn/check.h"
@@ -35,8 +37,14 @@ properties users_calculated_properties;
 BITMAP* bmp;
 PALETTE pal;
 int game_text_colour;
+game_summary_ last_game;
 
 namespace {
+
+/// How the games of the run are seeded.
+enum game_seeding { SEEDS_AS_THEY_COME, SEEDS_GIVEN, SEEDS_FROM_CLOCK };
+game_seeding seeding = SEEDS_AS_THEY_COME;
+unsigned next_seed; // the seed of the next game, when seeds are given
 
 /// What the end of a game says for each end cause.
 struct end_cause {
@@ -109,6 +117,35 @@ int game_score() {
     return highscore_calculate_int(user ? *user : nobody, room_number, end_game);
 }
 
+/// Seeds the game about to begin from the recording being replayed, or from
+/// the run's next seed (noted in a recording); else the generator goes on.
+void game_seed_this_one() {
+    if (seeding == SEEDS_AS_THEY_COME && !recording_replaying())
+        return;
+    if (seeding == SEEDS_FROM_CLOCK) {
+        next_seed = static_cast<unsigned>(clock());
+        seeding = SEEDS_GIVEN;
+    }
+    last_game.seed = recording_game_seed(next_seed++);
+    last_game.seeded = 1;
+    srand(last_game.seed);
+}
+
+/// Notes how the game just played ended; a seeded game tells its seed and
+/// result on stdout.
+void game_note_end() {
+    last_game.end_cause = end_game;
+    last_game.score = game_score();
+    if (current_room && current_room->number > last_game.deepest_room)
+        last_game.deepest_room = current_room->number;
+    if (!last_game.seeded)
+        return;
+    printf("cave: that cave was seed %u\n", last_game.seed);
+    printf("cave: end cause %d, score %d, %d turns, deepest room %d\n", last_game.end_cause,
+           last_game.score, last_game.turns, last_game.deepest_room);
+    fflush(stdout);
+}
+
 } // namespace
 
 /// The end of a game: end screen, score, history, highscore table.
@@ -140,7 +177,8 @@ int game_show_end() {
     clear_to_color(bmp, 0);
     highscore_read(table, HIGHSCORE_COUNT);
     highscore_new_score(score, table, HIGHSCORE_COUNT);
-    highscore_write(table, HIGHSCORE_COUNT);
+    if (!recording_replaying()) // a game watched again is not a new score
+        highscore_write(table, HIGHSCORE_COUNT);
     assets_show(bmp);
     zelkokey_wait_fresh();
     int again = zelko_msgbox_YN(bmp, "Play again?");
@@ -163,19 +201,23 @@ void game_run_turns() {
     step = 0;
     end_game = 0;
     room_number = 0;
+    last_game.turns = last_game.deepest_room = 0;
     if (!cave || !user) {
         // Out of memory before the game could begin: end it at once, cleanly.
         event_history_push("The cave could not be made: out of memory");
         return;
     }
     sound_play_music("quiet.wav");
-    while (end_game == 0 && !key[KEY_ESC]) {
+    while (end_game == 0 && !zelkokey_held(KEY_ESC)) {
         step = step + 1 > 1 ? 0 : step + 1;
+        last_game.turns++;
+        if (current_room->number > last_game.deepest_room)
+            last_game.deepest_room = current_room->number;
         draw_picture(step);
         user_act();
         if (end_game == 0)
             user_check_health(user);
-        if (end_game != 0 || key[KEY_ESC])
+        if (end_game != 0 || zelkokey_held(KEY_ESC))
             continue;
         monster_act(current_room);
     }
@@ -189,10 +231,13 @@ void game_release_world() {
 }
 
 int game_play_one() {
+    last_game = game_summary_();
+    game_seed_this_one();
     sound_play_music("lugn.wav");
     event_history_clear();
     game_show_intro();
     game_run_turns();
+    game_note_end();
     int again = game_show_end();
     game_release_world();
     return again;
@@ -201,6 +246,29 @@ int game_play_one() {
 void game_run() {
     while (game_play_one()) {
     }
+}
+
+void game_seed_games(int given, unsigned first) {
+    seeding = given ? SEEDS_GIVEN : SEEDS_FROM_CLOCK;
+    next_seed = first;
+}
+
+int game_prepare_run(const options_* options) {
+    if (options->record && options->replay) {
+        fprintf(stderr, "cave: --record and --replay cannot be used together\n");
+        return 0;
+    }
+    game_seed_games(options->has_seed, options->seed);
+    if (options->record)
+        return recording_start(options->record);
+    if (options->replay)
+        return recording_load(options->replay, options->replay_delay, 1);
+    return 1;
+}
+
+int game_finish_run() {
+    seeding = SEEDS_AS_THEY_COME;
+    return recording_finish() ? 0 : 1;
 }
 
 int game_init_headless() {

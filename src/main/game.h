@@ -7,6 +7,7 @@
 
 struct room_;
 struct character_;
+struct options_;
 
 extern room_* cave;              // every room of this game, first room at the head
 extern room_* current_room;      // the room the player is in
@@ -27,6 +28,17 @@ enum { END_RUNNING = 0, END_WAY_OUT = 1, END_KILLED = 2, END_STARVED = 3, END_QU
 /// Text colour of the end screen, kept across the games of a run.
 extern int game_text_colour;
 
+/// How the last game went; kept after its world is released.
+struct game_summary_ {
+    int seeded;       // 1 when the game was drawn from a seed of its own
+    unsigned seed;    // that seed
+    int end_cause;    // end_game at its end
+    int score;        // its score
+    int turns;        // turns played
+    int deepest_room; // number of the deepest room entered
+};
+extern game_summary_ last_game;
+
 /// Sets the state every run starts with: max_hp, text colour, text mode,
 /// the picture tables, the back buffer, and the random seed from the clock.
 void game_init_state();
@@ -43,6 +55,19 @@ int game_show_end();
 
 /// Plays games until "Play again?" is answered no.
 void game_run();
+
+/// From now on each game draws from a seed of its own, told at its end:
+/// with `given`, `first`, then first + 1 and so on; else the first is taken
+/// from the clock when the first game begins.
+void game_seed_games(int given, unsigned first);
+
+/// Acts on the command line's seed, --record and --replay before the window
+/// opens. 0, after a message on stderr, when the run cannot start.
+int game_prepare_run(const options_* options);
+
+/// Ends the run's recording or replay and its own seeds; the program's exit
+/// status (1 when a replay left part of its recording unplayed).
+int game_finish_run();
 
 /// Frees the rooms, creatures and items of the game just played.
 void game_release_world();

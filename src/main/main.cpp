@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     assets_set_folder(options.data);
-    if (game_check_data_files() != 0)
+    if (game_check_data_files() != 0 || !game_prepare_run(&options))
         return 1;
     if (allegro_init() != 0) {
         fprintf(stderr, "cave: the graphics library could not start\n");
@@ -42,10 +42,11 @@ int main(int argc, char** argv) {
     sound_init();
     game_init_state();
     game_run();
+    int status = game_finish_run();
     sound_release();
     draw_release();
     destroy_bitmap(bmp);
     allegro_exit();
-    return 0;
+    return status;
 }
 END_OF_MAIN()

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "headless.h"
@@ -12,6 +13,7 @@
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
+#include "shell/recording.h"
 #include "world/character.h"
 #include "world/room.h"
 
@@ -24,6 +26,10 @@ class Game : public TableFolderTest {
         TableFolderTest::SetUp();
         game_text_colour = 0x7f0000;
         srand(7);
+    }
+    void TearDown() override {
+        game_finish_run(); // no recording nor seeds of a test reach the next
+        TableFolderTest::TearDown();
     }
 };
 
@@ -174,6 +180,97 @@ TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
     for (auto& e : table)
         found = found || strcmp(e.name, "Keeper") == 0;
     EXPECT_TRUE(found);
+}
+
+/// A scripted game with walks, the inventory, a wait and a give-up, recorded;
+/// played again from the recording alone, it ends the same, leaves the same
+/// log and screen, and does not touch the table.
+TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
+    std::string tape = std::string(dir) + "/r.txt";
+    ASSERT_TRUE(recording_start(tape.c_str()));
+    game_seed_games(1, 7);
+    script_intro("Rex");
+    for (int k : {KEY_RIGHT, KEY_RIGHT, KEY_DOWN, KEY_I, KEY_I, KEY_SPACE, KEY_9_PAD, KEY_UP})
+        keys_press(k);
+    keys_press(KEY_Q);
+    script_end(false);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("cave: that cave was seed 7\n"),
+              std::string::npos);
+    EXPECT_EQ(game_finish_run(), 0);
+    game_summary_ first = last_game;
+    auto log = std::vector<std::string>(event_history, event_history + EVENT_HISTORY_LINES);
+    BITMAP* seen = create_bitmap(screen->w, screen->h);
+    blit(screen, seen, 0, 0, 0, 0, screen->w, screen->h);
+    EXPECT_GE(first.turns, 8);          // every walk, the inventory and the wait took a turn
+    ASSERT_EQ(unlink(file.c_str()), 0); // the replay starts from the same empty table
+
+    keys_reset(); // no keys now: the recording alone answers
+    clear_to_color(screen, 0);
+    ASSERT_TRUE(recording_load(tape.c_str(), 0, 0));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(recording_finish());
+    EXPECT_EQ(last_game.seed, 7u);
+    EXPECT_EQ(last_game.end_cause, END_QUIT);
+    EXPECT_EQ(last_game.score, first.score);
+    EXPECT_EQ(last_game.turns, first.turns);
+    EXPECT_EQ(last_game.deepest_room, first.deepest_room);
+    EXPECT_STREQ(username, "Rex");
+    for (int i = 0; i < EVENT_HISTORY_LINES; i++)
+        EXPECT_EQ(log[i], event_history[i]);
+    int differ = 0;
+    for (int y = 0; y < screen->h; y++)
+        for (int x = 0; x < screen->w; x++)
+            differ += getpixel(seen, x, y) != getpixel(screen, x, y);
+    EXPECT_EQ(differ, 0);
+    destroy_bitmap(seen);
+    EXPECT_NE(access(file.c_str(), F_OK), 0); // no table was written
+    unlink(tape.c_str());
+}
+
+/// Recordings that are damaged, of another version or cut short are
+/// refused with a message naming the trouble, or end the program with 1.
+TEST_F(Game, BadRecordingsAreRefused) {
+    std::string tape = std::string(dir) + "/bad.txt";
+    auto load = [&](const char* text) {
+        FILE* f = fopen(tape.c_str(), "w");
+        fputs(text, f);
+        fclose(f);
+        testing::internal::CaptureStderr();
+        int ok = recording_load(tape.c_str(), 0, 0);
+        recording_finish();
+        std::string said = testing::internal::GetCapturedStderr();
+        return ok ? std::string("loaded") : said;
+    };
+    EXPECT_NE(load("").find("not a recording"), std::string::npos);
+    EXPECT_NE(load("cave recording 2\ngame 1\n").find("version 2"), std::string::npos);
+    EXPECT_NE(load("cave recording 1\n").find("holds no game"), std::string::npos);
+    EXPECT_NE(load("cave recording 1\nkey 8\n").find("first event"), std::string::npos);
+    for (const char* bad : {"key 18", "kex 8", "key 8 9", "held 59 2", "press 1", "key", "game -1",
+                            "number 99999999999", "key  8"})
+        EXPECT_NE(load(("cave recording 1\ngame 1\n" + std::string(bad) + "\n").c_str())
+                      .find("line 3 is damaged"),
+                  std::string::npos)
+            << bad;
+    EXPECT_EQ(load("cave recording 1\r\n# note\n\ngame 1\r\nheld 59 1\n"), "loaded");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recording_load((tape + ".none").c_str(), 0, 0));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
+
+    load("cave recording 1\ngame 3\nrelease\npress\nchar 5204\n"); // cut in the name
+    ASSERT_TRUE(recording_load(tape.c_str(), 0, 0));
+    EXPECT_EXIT(game_play_one(), testing::ExitedWithCode(1), "ends before the game does");
+    load("cave recording 1\ngame 3\nkey 8\n");
+    ASSERT_TRUE(recording_load(tape.c_str(), 0, 0));
+    EXPECT_EXIT(game_play_one(), testing::ExitedWithCode(1), "line 3 does not fit");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recording_finish()); // loaded here, but never played
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("ended before the recording did"),
+              std::string::npos);
+    unlink(tape.c_str());
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {
