@@ -136,10 +136,11 @@ e2e_start_in() {
     e2e_log "started $* in $dir (pid $E2E_GAME_PID)"
 }
 
-# Starts the game binary in the scratch copy of the data.
+# Starts the game binary, with the arguments given, in the scratch copy of
+# the data.
 e2e_start_game() {
     e2e_copy_data
-    e2e_start_in "$E2E_RUN" "$E2E_CAVE"
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE" "$@"
 }
 
 # Stops the started process (when it still runs) and forgets it.

@@ -3,13 +3,18 @@
 # each step landing on the tile of its direction; then Q gives up: "You are
 # dead!", the game-over picture for giving up, the score, the last history
 # (answered yes) and the highscore table, until "Play again?" no ends the
-# program with status 0.
+# program with status 0. The game is cave seed 7 and is recorded; the
+# recording replays to the same end headless (cave_driver) and in the real
+# window, where it leaves the highscore table alone and Escape stops it.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
+TAPE="$E2E_WORK/r.txt"
+DRIVER="$(dirname "$E2E_CAVE")/tools/driver/cave_driver"
+[[ -x $DRIVER ]] || e2e_fail "the headless driver $DRIVER is not built"
 e2e_start_x
-e2e_start_game
+e2e_start_game --seed 7 --record "$TAPE"
 e2e_find_window
 e2e_play_intro Walker
 
@@ -53,4 +58,33 @@ e2e_has_colour 480x28+272+380 "#7F0000" 60 "$E2E_SHOT" ||
     e2e_fail "the game-over lines are not drawn in dark red"
 # The score lines follow on the same screen; then the rest of the end.
 e2e_finish_after_end_picture y
+
+# The game told its seed and how it ended; the recording plays the same game.
+cp "$E2E_WORK/game.out" "$E2E_WORK/played.out"
+grep -qx "cave: that cave was seed 7" "$E2E_WORK/played.out" ||
+    e2e_fail "the game did not tell its seed: $(cat "$E2E_WORK/played.out")"
+ended="$(grep '^cave: end cause 4, score' "$E2E_WORK/played.out")" ||
+    e2e_fail "the game did not tell its end: $(cat "$E2E_WORK/played.out")"
+e2e_log "played: $ended"
+"$DRIVER" --replay "$TAPE" --data "$E2E_RUN" >"$E2E_WORK/driver.out" 2>&1 ||
+    e2e_fail "cave_driver could not replay the recording: $(cat "$E2E_WORK/driver.out")"
+grep -qxF "$ended" "$E2E_WORK/driver.out" ||
+    e2e_fail "the headless replay ended otherwise: $(cat "$E2E_WORK/driver.out")"
+table="$(md5sum <"$E2E_RUN/highscore.zelko")"
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --replay "$TAPE" --replay-delay 20
+e2e_wait_exit 60
+[[ $E2E_STATUS == 0 ]] || e2e_fail "the replay in the window ended with $E2E_STATUS: $(cat "$E2E_WORK/game.err")"
+grep -qxF "$ended" "$E2E_WORK/game.out" ||
+    e2e_fail "the replay in the window ended otherwise: $(cat "$E2E_WORK/game.out")"
+[[ $(md5sum <"$E2E_RUN/highscore.zelko") == "$table" ]] || e2e_fail "the replay wrote the table"
+e2e_log "both replays: $ended; the table is untouched"
+
+# Escape stops a replay at its watching pace.
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --replay "$TAPE"
+e2e_find_window
+e2e_key Escape
+e2e_wait_exit 10
+[[ $E2E_STATUS == 0 ]] || e2e_fail "Escape did not stop the replay (status $E2E_STATUS)"
+grep -q "replay stopped" "$E2E_WORK/game.out" || e2e_fail "the stopped replay said nothing"
+e2e_log "Escape stopped the replay"
 echo "PASS"

@@ -6,10 +6,16 @@
 //
 //   cave_driver --games N --seed S [--quiet] [--data DIR] [--max-turns T]
 //               [--oom CHANCE] [--sturdy]
+//   cave_driver --games N --seed S --record FILE [--quiet] [--data DIR] ...
+//   cave_driver --replay FILE [--data DIR]
 //
 // --oom makes allocations fail now and then during play; --sturdy tops the
 // player's health and fullness up before every key, so that games reach the
 // deep rooms and the way out (a tool for reaching code, not a fair game).
+// --record writes the games to a recording (see shell/recording.h), each
+// game drawn from a seed of its own, S, S + 1, ...; --replay plays a
+// recording (of the driver or of the real game) instead of random keys and
+// prints how each of its games ended, as the game itself does.
 #include <allegro.h>
 
 #include <cerrno>
@@ -27,6 +33,7 @@
 #include "shell/assets.h"
 #include "shell/highscore.h"
 #include "shell/keyboard.h"
+#include "shell/recording.h"
 #include "shell/sound.h"
 #include "world/alloc.h"
 #include "world/character.h"
@@ -41,9 +48,11 @@ struct driver_options {
     uint64_t seed = 1;
     bool quiet = false;
     const char* data = nullptr;
-    long max_turns = 600; // past this the game is brought to its end
-    long oom_chance = 0;  // 1 in this many polls arms an allocation failure
-    bool sturdy = false;  // the player never runs low on health or food
+    long max_turns = 600;         // past this the game is brought to its end
+    long oom_chance = 0;          // 1 in this many polls arms an allocation failure
+    bool sturdy = false;          // the player never runs low on health or food
+    const char* record = nullptr; // a recording of the random games
+    const char* replay = nullptr; // a recording to play instead of random keys
 };
 
 /// The figures of the run.
@@ -336,11 +345,22 @@ bool driver_parse(int argc, char** argv) {
             options.oom_chance = atol(argv[++i]);
         else if (arg == "--sturdy")
             options.sturdy = true;
+        else if (arg == "--replay" && has_value)
+            options.replay = argv[++i];
+        else if (arg == "--record" && has_value)
+            options.record = argv[++i];
         else {
             fprintf(stderr, "usage: cave_driver --games N --seed S [--quiet] [--data DIR] "
-                            "[--max-turns T] [--oom CHANCE] [--sturdy]\n");
+                            "[--max-turns T] [--oom CHANCE] [--sturdy] [--record FILE]\n"
+                            "       cave_driver --replay FILE [--data DIR]\n");
             return false;
         }
+    }
+    // Failing allocations and the sturdy player change games behind the
+    // keyboard's back: a recording of them would not play back the same.
+    if (options.record && (options.oom_chance > 0 || options.sturdy || options.replay)) {
+        fprintf(stderr, "cave_driver: --record goes with neither --oom, --sturdy nor --replay\n");
+        return false;
     }
     return options.games > 0 && options.max_turns > 0;
 }
@@ -371,10 +391,44 @@ void driver_release() {
     alloc_fail_at(0);
 }
 
+/// Plays the recording headless; each game prints its seed and result. The
+/// exit status is 1 when the recording is refused or does not fit the game.
+int driver_replay(const char* path) {
+    atexit(driver_drop_scores); // a replay that does not fit ends in exit(1)
+    game_init_state();
+    if (!recording_load(path, 0, 0))
+        return 1;
+    int games = 1;
+    while (game_play_one())
+        games++;
+    int whole = recording_finish();
+    printf("games replayed: %d\n", games);
+    driver_release();
+    return whole ? 0 : 1;
+}
+
+/// Starts the recording of the random games, each seeded on its own.
+bool driver_start_recording() {
+    if (!recording_start(options.record))
+        return false;
+    game_seed_games(1, (unsigned)options.seed);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!driver_parse(argc, argv) || !driver_enter_data())
+    if (!driver_parse(argc, argv))
+        return 2;
+    // A recording is named from where the driver was started.
+    if (options.record && !driver_start_recording())
+        return 2;
+    if (options.replay && access(options.replay, F_OK) == 0) {
+        static char path[4096];
+        if (realpath(options.replay, path))
+            options.replay = path;
+    }
+    if (!driver_enter_data())
         return 2;
     if (!driver_private_scores()) {
         fprintf(stderr, "cave_driver: no temporary folder for the highscore table\n");
@@ -385,6 +439,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "cave_driver: the graphics library could not start\n");
         return 2;
     }
+    if (options.replay)
+        return driver_replay(options.replay);
     driver_make_probe();
     driver_keys_seed(options.seed);
     driver_rng_seed(&oom_rng, options.seed ^ 0x5eed);
@@ -393,6 +449,7 @@ int main(int argc, char** argv) {
     game_init_state();
     srand((unsigned)options.seed);
     game_run();
+    recording_finish();
     alarm(0);
     driver_mark_first_release();
     long rss_at_end = driver_rss_now(), heap_at_end = driver_heap_in_use();
