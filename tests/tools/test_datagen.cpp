@@ -5,6 +5,7 @@
 // The working directory is the generated data folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -390,6 +391,14 @@ TEST_F(Datagen, MusicLoopsAreLongMonoAndSeamless) {
         int seam = std::abs(s.samples.front() - s.samples.back());
         EXPECT_LE(seam, biggest) << name;
         EXPECT_LE(seam, 1500) << name;
+        // It starts and ends in silence, fading in and out: no click.
+        EXPECT_EQ(0, s.samples.front()) << name;
+        EXPECT_EQ(0, s.samples.back()) << name;
+        int edge = 0;
+        for (size_t i = 0; i < 20; i++)
+            edge = std::max({edge, std::abs(static_cast<int>(s.samples[i])),
+                             std::abs(static_cast<int>(s.samples[s.samples.size() - 1 - i]))});
+        EXPECT_LT(edge, 500) << name;
         int peak = 0;
         for (int16_t v : s.samples)
             peak = std::max(peak, std::abs(static_cast<int>(v)));
