@@ -25,9 +25,9 @@ constexpr int BOX_TEXT = 0xffffff;
 constexpr int LINES_X = 411;
 /// Length of one formatted property line.
 constexpr int LINE_SIZE = 64;
-/// Text ends this far into the box at most (its frame, with a margin).
+/// How far into the box a line may end at most (its frame and a margin),
+/// and how far in it starts at least.
 constexpr int TEXT_END = 296;
-/// and starts at least this far in.
 constexpr int TEXT_START = 8;
 
 /// The message-box picture in `slot`, or the red stand-in if it is missing.
