@@ -92,6 +92,8 @@ void game_show_intro() {
         assets_show(bmp);
     }
     zelkokey_wait_fresh();
+    // The key that leaves the control sheet must not be the first turn's.
+    zelkokey_wait_release();
 }
 
 /// The end screen for the cause in end_game.

@@ -59,11 +59,33 @@ int panel_fullness_colour(float fullness) {
     return fullness < 30 ? LIGHT_RED : WHITE;
 }
 
-/// Prints "label" followed by `value` at (x, y).
-void panel_line(BITMAP* bitmap, const char* label, int value, int x, int y, int rgb) {
+/// The damage lines stand right of the background, at x 256.
+constexpr int RIGHT_X = 256;
+enum { RIGHT_DAMAGE, RIGHT_ZAP, RIGHT_LINES };
+
+/// How wide each line right of the background was drawn last, in pixels:
+/// no background covers them, so a redraw over an old frame wipes them.
+int panel_right_drawn[RIGHT_LINES];
+
+/// Prints "label" followed by `value` at (x, y); returns the width drawn.
+int panel_line(BITMAP* bitmap, const char* label, int value, int x, int y, int rgb) {
     char line[48];
     snprintf(line, sizeof line, "%s%d", label, value);
     text_draw(bitmap, line, x, y, rgb);
+    return text_length(font, line);
+}
+
+/// Wipes the line `which` right of the background, as last drawn at row y,
+/// with the background's own pixels of that row.
+void panel_wipe_right(BITMAP* bitmap, BITMAP* background, int which, int y) {
+    const int w = panel_right_drawn[which];
+    panel_right_drawn[which] = 0;
+    if (w <= 0)
+        return;
+    if (background && background->w >= w)
+        blit(background, bitmap, 0, y - PANEL_Y, RIGHT_X, y, w, text_height(font));
+    else
+        rectfill(bitmap, RIGHT_X, y, RIGHT_X + w - 1, y + text_height(font) - 1, 0);
 }
 
 /// 1 if the being wields the wand, the one weapon that zaps.
@@ -131,6 +153,8 @@ void draw_properties(BITMAP* bitmap, RGB* palette, character_* character) {
     BITMAP* background = panel_picture(prop_bg_pic);
     if (background)
         blit(background, bitmap, 0, 0, PANEL_X, PANEL_Y, PANEL_W, PANEL_H);
+    panel_wipe_right(bitmap, background, RIGHT_DAMAGE, 704);
+    panel_wipe_right(bitmap, background, RIGHT_ZAP, 736);
     if (!character)
         return; // no player, nothing to tell
     const properties& c = users_calculated_properties;
@@ -138,9 +162,11 @@ void draw_properties(BITMAP* bitmap, RGB* palette, character_* character) {
     panel_line(bitmap, "ARMOR: ", c.armor, 0, 736, WHITE);
     panel_line(bitmap, "STRENGTH: ", (int)c.strength, 128, 704, WHITE);
     panel_line(bitmap, "FULLNESS: ", (int)c.fullness, 128, 736, panel_fullness_colour(c.fullness));
-    panel_line(bitmap, "DAMAGE DEALT: ", c.damage, 256, 704, WHITE);
+    panel_right_drawn[RIGHT_DAMAGE] =
+        panel_line(bitmap, "DAMAGE DEALT: ", c.damage, RIGHT_X, 704, WHITE);
     if (panel_wields_wand(character))
-        panel_line(bitmap, "ZAP DAMAGE DEALT: ", c.zap_damage, 256, 736, WHITE);
+        panel_right_drawn[RIGHT_ZAP] =
+            panel_line(bitmap, "ZAP DAMAGE DEALT: ", c.zap_damage, RIGHT_X, 736, WHITE);
 }
 
 void draw_inventory(BITMAP* bitmap, RGB* palette, character_* character) {

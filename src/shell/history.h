@@ -20,5 +20,6 @@ void event_history_push3(const char* first, const char* second, const char* thir
 /// Empties the log (20 empty lines).
 void event_history_clear();
 
-/// Draws the newest `count` lines at (x, y), 12 pixels apart, oldest on top.
+/// Draws the newest `count` lines at (x, y), 12 pixels apart, oldest on top;
+/// a line too long to end on the bitmap is moved left until it does.
 void event_history_draw(BITMAP* bitmap, int count, int x, int y);

@@ -78,6 +78,27 @@ void keyboard_show_number(BITMAP* bitmap, int x, int y, int value, int count) {
     assets_show(bitmap);
 }
 
+/// A copy of what lies under a text field's row, from x to the bitmap's
+/// right edge, before anything is typed; null when it cannot be made.
+BITMAP* keyboard_keep_row(BITMAP* bitmap, int x, int y) {
+    const int w = bitmap->w - x, h = text_height(font);
+    BITMAP* under = w > 0 ? create_bitmap(w, h) : nullptr;
+    if (under)
+        blit(bitmap, under, x, y, 0, 0, w, h);
+    return under;
+}
+
+/// Wipes a text field `drawn` pixels wide: a long text runs past the field's
+/// eraser, so what lay under the row is put back first (or, without a
+/// copy, the text is blacked out).
+void keyboard_wipe_text(BITMAP* bitmap, BITMAP* under, int x, int y, int drawn) {
+    if (under)
+        blit(under, bitmap, 0, 0, x, y, under->w, under->h);
+    else if (drawn > 0)
+        rectfill(bitmap, x, y, x + drawn - 1, y + text_height(font) - 1, 0);
+    keyboard_erase_field(bitmap, x, y);
+}
+
 /// Characters the text field accepts: digits, A..^ and a..~.
 bool keyboard_text_accepts(int c) {
     return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5e) || (c >= 0x61 && c <= 0x7e);
@@ -206,7 +227,8 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
         return;
     buffer[0] = 0;
     clear_keybuf();
-    int length = 0;
+    BITMAP* under = keyboard_keep_row(bitmap, x, y);
+    int length = 0, drawn = 0;
     int c = 0;
     while (!(c == 13 && length != 0) && length < size - 1) {
         c = (signed char)(zelkokey_read_key() & 0xff);
@@ -218,11 +240,14 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
             buffer[length++] = (char)c;
             buffer[length] = 0;
         }
-        keyboard_erase_field(bitmap, x, y);
+        keyboard_wipe_text(bitmap, under, x, y, drawn);
         if (length != 0)
             text_draw(bitmap, buffer, x, y, 0xffffff);
+        drawn = text_length(font, buffer);
         assets_show(bitmap);
     }
+    if (under)
+        destroy_bitmap(under);
     zelkokey_wait_press();
     zelkokey_wait_release();
 }

@@ -5,6 +5,7 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -24,6 +25,10 @@ constexpr int BOX_TEXT = 0xffffff;
 constexpr int LINES_X = 411;
 /// Length of one formatted property line.
 constexpr int LINE_SIZE = 64;
+/// How far into the box a line may end at most (its frame and a margin),
+/// and how far in it starts at least.
+constexpr int TEXT_END = 296;
+constexpr int TEXT_START = 8;
 
 /// The message-box picture in `slot`, or the red stand-in if it is missing.
 BITMAP* msgbox_picture(int slot) {
@@ -39,6 +44,17 @@ void msgbox_blit(BITMAP* bitmap, BITMAP* picture, int x, int y) {
 /// Paints the box background with its top-left corner at (x, y).
 void msgbox_background(BITMAP* bitmap, int x, int y) {
     msgbox_blit(bitmap, msgbox_picture(0), x, y);
+}
+
+/// Paints a line of a centred box at LINES_X, or further left when it is
+/// too long to end inside the box there.
+void msgbox_line(BITMAP* bitmap, const char* text, int y) {
+    const int end = BOX_X + TEXT_END;
+    const int width = text_length(font, text);
+    int x = LINES_X;
+    if (x + width > end)
+        x = std::max(BOX_X + TEXT_START, end - width);
+    text_draw(bitmap, text, x, y, BOX_TEXT);
 }
 
 /// Paints "label" followed by `value` at (x, y).
@@ -116,9 +132,9 @@ void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char
                          const char* c) {
     (void)palette;
     msgbox_background(bitmap, BOX_X, BOX_Y);
-    text_draw(bitmap, a, LINES_X, 340, BOX_TEXT);
-    text_draw(bitmap, b, LINES_X, 384, BOX_TEXT);
-    text_draw(bitmap, c, LINES_X, 428, BOX_TEXT);
+    msgbox_line(bitmap, a, 340);
+    msgbox_line(bitmap, b, 384);
+    msgbox_line(bitmap, c, 428);
     assets_show(bitmap);
 }
 
@@ -126,7 +142,7 @@ void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]) {
     (void)palette;
     msgbox_background(bitmap, BOX_X, BOX_Y);
     for (int i = 0; i < 7; i++)
-        text_draw(bitmap, lines[i], LINES_X, 312 + 16 * i, BOX_TEXT);
+        msgbox_line(bitmap, lines[i], 312 + 16 * i);
     assets_show(bitmap);
 }
 

@@ -16,10 +16,11 @@ void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x
 /// shown whole once it is complete).
 void zelko_msgbox_paint_info_objekt(BITMAP* bitmap, objekt_* item, int x, int y);
 
-/// Shows three lines in the centred box.
+/// Shows three lines in the centred box; a line too long to end inside the
+/// box from its usual place starts further left.
 void zelko_msgbox_info_3(BITMAP* bitmap, RGB* palette, const char* a, const char* b, const char* c);
 
-/// Shows seven lines in the centred box.
+/// Shows seven lines in the centred box (long lines as in info_3).
 void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]);
 
 /// Asks for a line of text into `buffer`.

@@ -48,10 +48,6 @@ constexpr act_step act_steps[] = {
     {1, -1},  // 9 up-right
 };
 
-/// What the food costs are made of: calculated strength x factor / 600.
-// kind:                        LIGHT ZAP  WALK HIT  TALK
-constexpr double act_cost_factors[] = {1.0, 6.0, 2.0, 3.0, 1.1};
-
 /// The numbered list of items under a box: where it is written.
 constexpr int LIST_X = 411;
 constexpr int LIST_Y = 356;
@@ -135,7 +131,7 @@ objekt_* act_choose(tile* t, const char* question, const char* head, bool offer_
 
 /// Space: the player waits a turn.
 act_result act_stand_still(character_* player) {
-    act_food_cost(player, act_cost(COST_LIGHT));
+    act_food_cost(player, COST_LIGHT);
     event_history_push("This seemed to be a good time to stand still");
     zelkokey_wait_release();
     return ACT_TURN_OVER;
@@ -179,7 +175,7 @@ act_result act_pick_up(character_* player, tile* t) {
         event_history_push3("You tried to pick up a ", item->name,
                             " but you couldn't carry anymore");
     }
-    act_food_cost(player, act_cost(COST_LIGHT));
+    act_food_cost(player, COST_LIGHT);
     return result;
 }
 
@@ -206,7 +202,7 @@ act_result act_eat(character_* player, tile* t) {
         event_history_push(objekt_is(item, "explosion") ? "It was too hard to catch"
                                                         : "It was too hard for your teeth");
     }
-    act_food_cost(player, act_cost(COST_LIGHT));
+    act_food_cost(player, COST_LIGHT);
     return ACT_AGAIN;
 }
 
@@ -234,7 +230,7 @@ act_result act_zap(character_* player, int x, int y) {
         act_lay_new(burst, &current_room->tiles[x + zx][y + zy].objekts);
     else
         objekt_remove(burst);
-    act_food_cost(player, act_cost(COST_ZAP));
+    act_food_cost(player, COST_ZAP);
     event_history_push("You zapped your wand");
     zelkokey_wait_release();
     return ACT_TURN_OVER;
@@ -243,7 +239,7 @@ act_result act_zap(character_* player, int x, int y) {
 /// I: the inventory screen; the visit takes the turn whatever happened there.
 act_result act_open_inventory(character_* player, tile* t) {
     user_inventory(player, t);
-    act_food_cost(player, act_cost(COST_LIGHT));
+    act_food_cost(player, COST_LIGHT);
     event_history_push("You fiddled with your inventory");
     return ACT_TURN_OVER;
 }
@@ -298,12 +294,31 @@ int act_capacity(float strength) {
 }
 
 float act_cost(act_cost_kind kind) {
-    return static_cast<float>(act_s() * act_cost_factors[kind] / 600.0);
+    // Worked out in float, the strength being a float, step by step as
+    // written; only a talk's cost is taken in double (see act_food_cost).
+    const float s = act_s();
+    switch (kind) {
+    case COST_ZAP:
+        return 2 * (s * 3 / 600);
+    case COST_WALK:
+        return (s + s) / 600;
+    case COST_HIT:
+        return s * 3 / 600;
+    case COST_TALK:
+        return static_cast<float>(s * 1.1 / 600);
+    default:
+        return s / 600;
+    }
 }
 
-void act_food_cost(character_* player, float amount) {
-    if (player && player->props && users_calculated_properties.fullness > 0)
-        player->props->fullness -= amount;
+void act_food_cost(character_* player, act_cost_kind kind) {
+    if (!player || !player->props || users_calculated_properties.fullness <= 0)
+        return;
+    float& fullness = player->props->fullness;
+    if (kind == COST_TALK) // 1.1 is a double: the fullness takes it in double
+        fullness = static_cast<float>(fullness - act_s() * 1.1 / 600);
+    else
+        fullness -= act_cost(kind);
 }
 
 void act_lay_corpse(character_* player, tile* t) {

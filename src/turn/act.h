@@ -7,7 +7,9 @@ struct objektlist_;
 struct room_;
 struct tile;
 
-/// The actions that cost food; each takes calculated strength x factor / 600.
+/// The actions that cost food; each takes an amount that grows with the
+/// calculated strength S: S / 600, 2 * (S * 3 / 600), (S + S) / 600,
+/// S * 3 / 600 and S * 1.1 / 600.
 enum act_cost_kind {
     COST_LIGHT, // stand still, a pick-up taken or refused, the inventory, eating
     COST_ZAP,   // zapping the wand
@@ -25,8 +27,9 @@ int act_capacity(float strength);
 /// The food an action costs, from the calculated strength as last worked out.
 float act_cost(act_cost_kind kind);
 
-/// Lowers the player's base fullness by `amount` when calculated fullness > 0.
-void act_food_cost(character_* player, float amount);
+/// Lowers the player's base fullness by what `kind` costs when the
+/// calculated fullness is above 0.
+void act_food_cost(character_* player, act_cost_kind kind);
 
 /// Lays the player's corpse on its tile and takes the player off it.
 void act_lay_corpse(character_* player, tile* t);

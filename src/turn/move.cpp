@@ -78,7 +78,7 @@ int move_pick(int value, int kept) {
 void move_walk(character_* player, tile* from, tile* to) {
     tile_put_character(to, player);
     tile_remove_character(from);
-    act_food_cost(player, act_cost(COST_WALK));
+    act_food_cost(player, COST_WALK);
 }
 
 /// A blow at the monster on `target`, by the hit rule; a kill leaves its
@@ -104,13 +104,13 @@ void move_strike(character_* player, tile* target) {
     }
     float s = users_calculated_properties.strength;
     player->props->strength += s < 30 ? 2.0f : 31 / (s + 1);
-    act_food_cost(player, act_cost(COST_HIT));
+    act_food_cost(player, COST_HIT);
 }
 
 /// A word with the neutral creature on `target`, and what it says back.
 void move_talk(character_* player, tile* target) {
     const character_* creature = target->being;
-    act_food_cost(player, act_cost(COST_TALK));
+    act_food_cost(player, COST_TALK);
     event_history_push2("You talk to ", creature->name);
     for (const move_answer& answer : move_answers)
         if (strcmp(creature->name, answer.name) == 0)
@@ -168,7 +168,7 @@ int move_through_door(character_* player, int x, int y, tile* door, int dx, int 
     }
     tile_put_character(&room->tiles[ax][ay], player);
     current_room = room;
-    act_food_cost(player, act_cost(COST_WALK));
+    act_food_cost(player, COST_WALK);
     room_number = room->number;
     return 1;
 }

@@ -34,8 +34,8 @@ class Game : public TableFolderTest {
 };
 
 /// Title key, the name, and the keys of the four story screens and the sheet.
-/// The story is paged with A, a key that means nothing in play: the key that
-/// leaves the control sheet is still held when the first turn reads its key.
+/// The story is paged with A; the first turn starts once the key that leaves
+/// the control sheet is released.
 void script_intro(const char* name) {
     keys_press(KEY_SPACE);
     keys_type(std::string(name) + "\r");
@@ -77,6 +77,22 @@ TEST_F(Game, EscapeEndsTheGameWithNoCause) {
     for (auto& line : event_history)
         EXPECT_EQ(strstr(line, "You passed out"), nullptr);
     EXPECT_EQ(keys_remaining(), 1); // only the release of the last N is left
+}
+
+TEST_F(Game, TheKeyThatLeavesTheControlSheetDoesNothingInPlay) {
+    keys_press(KEY_SPACE);
+    keys_type("Sheila\r");
+    for (int i = 0; i < 4; i++)
+        keys_press(KEY_A);
+    keys_hold_only({KEY_SPACE}); // leaves the sheet and stays down a while
+    keys_hold_only({KEY_SPACE});
+    keys_release();
+    keys_press(KEY_Q);
+    script_end(false);
+    EXPECT_EQ(game_play_one(), 0);
+    EXPECT_EQ(end_game, END_QUIT);
+    for (auto& line : event_history)
+        EXPECT_EQ(strstr(line, "stand still"), nullptr) << line;
 }
 
 TEST_F(Game, QuitPushesItsCauseAndShowsGameOver) {

@@ -52,3 +52,14 @@ TEST_F(History, DrawShowsTheNewestLinesOldestOnTop) {
     event_history_draw(bmp, 0, 512, 672);
     EXPECT_FALSE(has_rgb(bmp, 0, 0, 1024, 768, 0x7fffff));
 }
+
+TEST_F(History, ALineTooLongForTheScreenEndsAtItsEdge) {
+    const char* quit = "You passed out from terror and was disposed of by the evil wizard...";
+    event_history_push(quit);
+    event_history_push("short");
+    clear_to_color(bmp, 0);
+    event_history_draw(bmp, 7, 512, 672);
+    const int x = 1024 - 8 * (int)strlen(quit); // 68 characters from x 480
+    EXPECT_TRUE(has_text(bmp, quit, x, 672 + 12 * 5, 0x7fffff));
+    EXPECT_TRUE(has_text(bmp, "short", 512, 672 + 12 * 6, 0x7fffff));
+}

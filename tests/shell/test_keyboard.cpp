@@ -153,6 +153,21 @@ TEST_F(Keyboard, TextEntryAcceptsNamesOnly) {
     EXPECT_EQ(keys_remaining(), 0);
 }
 
+TEST_F(Keyboard, TextEntryWipesLettersBeyondItsEraser) {
+    char name[150];
+    clear_to_color(bmp, 0x203040);
+    keys_type("abcdefghijklmnopqrst"); // 20 letters: 160 pixels
+    for (int i = 0; i < 3; i++)
+        keys_char(KEY_BACKSPACE, 8);
+    keys_type("\r");
+    zelkokey_TextIn(bmp, 411, 384, name, 150);
+    EXPECT_STREQ(name, "abcdefghijklmnopq");
+    EXPECT_TRUE(has_text(screen, name, 411, 384, 0xffffff));
+    // Right of the 17 letters the row is what it was before, up to the edge.
+    EXPECT_EQ(count_rgb(screen, 411 + 8 * 17, 384, 1024 - 411 - 8 * 17, 8, 0x203040),
+              (1024 - 411 - 8 * 17) * 8);
+}
+
 TEST_F(Keyboard, TextEntryEndsByItselfAtTheLimit) {
     char name[150];
     keys_type(std::string(149, 'x'));

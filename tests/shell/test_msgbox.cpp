@@ -168,6 +168,11 @@ TEST_F(TextBoxes, ThreeLinesStand44PixelsApart) {
     EXPECT_TRUE(has_text(screen, "u - use", 411, 340, WHITE));
     EXPECT_TRUE(has_text(screen, "d - drop", 411, 384, WHITE));
     EXPECT_TRUE(has_text(screen, "e - consume (eat/drink)", 411, 428, WHITE));
+    // Too long to end inside the box from x 411: it starts further left.
+    clear_to_color(bmp, 0);
+    zelko_msgbox_info_3(bmp, pal, "", "That would be too hard to chew...", "");
+    EXPECT_TRUE(has_text(screen, "That would be too hard to chew...", 360 + 296 - 264, 384, WHITE));
+    EXPECT_FALSE(has_rgb(screen, 360 + 296, 296, 1024 - 656, 176, WHITE));
 }
 
 TEST_F(TextBoxes, SevenLinesStand16PixelsApart) {

@@ -5,6 +5,7 @@
 // The working directory is the generated data folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -146,6 +147,14 @@ int pixels_differing(const picture& a, const picture& b) {
     return n;
 }
 
+/// Number of drawn (not mask-coloured) pixels.
+int drawn_pixels(const picture& p) {
+    int n = 0;
+    for (uint32_t c : p.px)
+        n += c != MASK;
+    return n;
+}
+
 /// Perceived brightness of a colour, 0 to 255.
 double luminance(uint32_t rgb) {
     return 0.299 * (rgb >> 16 & 0xff) + 0.587 * (rgb >> 8 & 0xff) + 0.114 * (rgb & 0xff);
@@ -264,6 +273,37 @@ TEST_F(Datagen, CreaturesAnimateAndLeaveADifferentCorpse) {
         picture first = read_bmp(c[0]), second = read_bmp(c[1]), dead = read_bmp(c[2]);
         EXPECT_GE(pixels_differing(first, second), 30) << c[0] << " barely moves";
         EXPECT_GE(pixels_differing(first, dead), 100) << c[2] << " looks alive";
+        // The two frames are of like size: the creature does not shrink.
+        const int a = drawn_pixels(first), b = drawn_pixels(second);
+        EXPECT_GE(std::min(a, b) * 100, std::max(a, b) * 85) << c[0] << " and " << c[1];
+    }
+}
+
+TEST_F(Datagen, EverySpriteStandsOutFromTheFloor) {
+    // At least half of the drawn pixels of every picture drawn over the floor
+    // are clearly apart from the floor's mean colour: in brightness, or, for
+    // a strong colour of the floor's brightness, in the colour itself.
+    picture floor = read_bmp("floor.bmp");
+    ASSERT_FALSE(floor.px.empty());
+    double mean[3] = {0, 0, 0};
+    for (uint32_t c : floor.px)
+        for (int k = 0; k < 3; k++)
+            mean[k] += (c >> (16 - 8 * k) & 0xff) / static_cast<double>(floor.px.size());
+    const double floor_light = 0.299 * mean[0] + 0.587 * mean[1] + 0.114 * mean[2];
+    for (const expected_picture& e : all_pictures()) {
+        if (!e.masked)
+            continue;
+        picture p = read_bmp(e.name);
+        int apart = 0;
+        for (uint32_t c : p.px) {
+            if (c == MASK)
+                continue;
+            double d2 = 0;
+            for (int k = 0; k < 3; k++)
+                d2 += std::pow((c >> (16 - 8 * k) & 0xff) - mean[k], 2);
+            apart += std::fabs(luminance(c) - floor_light) >= 30 || d2 >= 100 * 100;
+        }
+        EXPECT_GE(apart * 2, drawn_pixels(p)) << e.name << " fades into the floor";
     }
 }
 
@@ -280,6 +320,11 @@ TEST_F(Datagen, TheWandBurstLiesWhereAScatteringExplosionKeepsIt) {
             inside += in_core && p.at(x, y) != MASK;
         }
     EXPECT_GT(inside, 60);
+    // The pixels a scatter leaves in place (13-15 and 17-19 each way) are the
+    // ones still there at the last move: all of them bright.
+    for (int y : {13, 14, 15, 17, 18, 19})
+        for (int x : {13, 14, 15, 17, 18, 19})
+            EXPECT_GT(luminance(p.at(x, y)), 200) << "dim core pixel at " << x << "," << y;
 }
 
 TEST_F(Datagen, TheThreeDoorsLookDifferent) {
@@ -390,6 +435,14 @@ TEST_F(Datagen, MusicLoopsAreLongMonoAndSeamless) {
         int seam = std::abs(s.samples.front() - s.samples.back());
         EXPECT_LE(seam, biggest) << name;
         EXPECT_LE(seam, 1500) << name;
+        // It starts and ends in silence, fading in and out: no click.
+        EXPECT_EQ(0, s.samples.front()) << name;
+        EXPECT_EQ(0, s.samples.back()) << name;
+        int edge = 0;
+        for (size_t i = 0; i < 20; i++)
+            edge = std::max({edge, std::abs(static_cast<int>(s.samples[i])),
+                             std::abs(static_cast<int>(s.samples[s.samples.size() - 1 - i]))});
+        EXPECT_LT(edge, 500) << name;
         int peak = 0;
         for (int16_t v : s.samples)
             peak = std::max(peak, std::abs(static_cast<int>(v)));

@@ -2,6 +2,7 @@
 // eating, the deaths each can cause, and keys read only while it is open.
 #include "turn_fixture.h"
 
+#include "render/room_view.h"
 #include "shell/history.h"
 #include "turn/act.h"
 #include "turn/inventory.h"
@@ -94,6 +95,22 @@ TEST_F(TurnInventory, UseWieldsAndChangesWeapons) {
     EXPECT_EQ(stick->in_use, 0);
 }
 
+TEST_F(TurnInventory, WieldingRedrawsThePanelWithoutOldDigits) {
+    stats(40, 30, 50, 40);
+    give(turn_plain(objekt_create_stick()))->props->damage = 10;
+    draw_picture(step); // the frame the screen opens over: "DAMAGE DEALT: 40"
+    ScreenSpy spy({{KEY_I}, {}, {KEY_U}, {}, {KEY_I}, {}}, 4);
+    user_act();
+    BITMAP* line = create_bitmap(256, 8);
+    clear_to_color(line, 0);
+    textout_ex(line, font, "DAMAGE DEALT: 50", 0, 0, makecol(255, 255, 255), -1);
+    EXPECT_TRUE(has_text(spy.shot(), "DAMAGE DEALT: 50", 256, 704, 0xffffff));
+    // Nothing else is left in the row: no "4" under the "5".
+    EXPECT_EQ(count_rgb(spy.shot(), 256, 704, 256, 8, 0xffffff),
+              count_rgb(line, 0, 0, 256, 8, 0xffffff));
+    destroy_bitmap(line);
+}
+
 TEST_F(TurnInventory, WieldingTheWandExplainsTheZap) {
     give(turn_plain(objekt_create_wand()));
     ScreenSpy spy({{KEY_I}, {}, {KEY_U}, {}, {KEY_SPACE}, {}, {KEY_I}, {}}, 4);
@@ -175,7 +192,9 @@ TEST_F(TurnInventory, NonFoodIsRefusedAndKept) {
     ScreenSpy spy({{KEY_I}, {}, {KEY_E}, {}, {KEY_SPACE}, {}, {KEY_I}, {}}, 4);
     user_act();
     EXPECT_EQ(spy.remaining(), 0);
-    EXPECT_TRUE(has_text(spy.shot(), "That would be too hard to chew...", 411, 384, 0xffffff));
+    // The line starts left of 411 so that it ends inside the box.
+    EXPECT_TRUE(has_text(spy.shot(), "That would be too hard to chew...", 392, 384, 0xffffff));
+    EXPECT_FALSE(has_rgb(spy.shot(), 664, 384, 100, 8, 0xffffff));
     EXPECT_EQ(turn_line(1), "You nibbled on a stone. It was too hard to digest");
     EXPECT_EQ(turn_names(player->inventory), std::vector<std::string>{"stone"});
 }

@@ -80,6 +80,22 @@ TEST_F(TurnMove, AHarmlessBlowStillTrainsAndCosts) {
     EXPECT_FLOAT_EQ(player->props->fullness, 50.0f - 40.0f * 3 / 600.0f);
 }
 
+TEST_F(TurnMove, FoodCostsAreTakenInFloatButATalkInDouble) {
+    // Strengths at which the two ways of working out a cost part company.
+    float s = 86.8f;
+    stats(s, 30, 50, 5);
+    put(character_create_GreenDevil(), 11, 10, 20, 100);
+    step_to(1, 0);
+    EXPECT_EQ(player->props->fullness, 50.0f - s * 3 / 600);
+    EXPECT_NE(player->props->fullness, 50.0f - static_cast<float>(s * 3.0 / 600));
+    s = 67.8f;
+    stats(s, 30, 50);
+    put(character_create_Rat(), 10, 9);
+    step_to(0, -1);
+    EXPECT_EQ(player->props->fullness, static_cast<float>(50.0f - s * 1.1 / 600));
+    EXPECT_NE(player->props->fullness, 50.0f - static_cast<float>(s * 1.1 / 600));
+}
+
 TEST_F(TurnMove, NegativeStatsOfTheStruckAreClampedFirst) {
     stats(40, 30, 50, 10);
     character_* devil = put(character_create_GreenDevil(), 11, 10, 20, -50);
@@ -113,8 +129,8 @@ TEST_F(TurnMove, NeutralCreaturesAnswerByName) {
         EXPECT_EQ(turn_line(), talk.answer);
         EXPECT_EQ(at(11, 10)->being, creature);
         EXPECT_FLOAT_EQ(creature->props->health, 30.0f);
-        fullness -= static_cast<float>(40.0 * 1.1 / 600.0);
-        EXPECT_FLOAT_EQ(player->props->fullness, fullness);
+        fullness = static_cast<float>(fullness - 40.0f * 1.1 / 600);
+        EXPECT_EQ(player->props->fullness, fullness);
         tile_remove_character(at(11, 10));
         character_remove(creature);
         recalc();

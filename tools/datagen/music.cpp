@@ -182,6 +182,22 @@ void loop_effects(const piece& p, std::vector<float>& buf) {
         }
 }
 
+/// How long the fade at each end of a loop lasts, in seconds.
+constexpr double FADE_SECONDS = 0.02;
+
+/// Fades the loop in over its first samples and out over its last, with a
+/// raised cosine, so that it starts and ends on silence: the music starts
+/// without a click, and the seam joins silence to silence.
+void loop_fade(std::vector<float>& buf) {
+    const size_t n = buf.size();
+    const size_t fade = std::min(n / 2, static_cast<size_t>(FADE_SECONDS * MUSIC_RATE));
+    for (size_t i = 0; i < fade; i++) {
+        const float gain = 0.5f - 0.5f * std::cos(TWO_PI * 0.5f * i / fade);
+        buf[i] *= gain;
+        buf[n - 1 - i] *= gain;
+    }
+}
+
 /// Scales the loop to a comfortable level and converts it to 16-bit samples.
 std::vector<int16_t> loop_finish(const std::vector<float>& buf, float gain) {
     float peak = 1e-6f;
@@ -243,6 +259,7 @@ bool music_render_file(const std::string& path, music_loop& out) {
             return false;
         }
     loop_effects(p, buf);
+    loop_fade(buf);
     out.file = p.file;
     out.samples = loop_finish(buf, p.gain);
     return true;

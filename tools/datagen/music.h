@@ -13,7 +13,9 @@
 // rest r:2. A voice's notes repeat from its start until the loop is full.
 // Instruments: pad, bell, pluck, bass, flute, drone. Every sound is rendered
 // round the loop, so a note that rings past the end carries on at the start
-// and the loop has no seam.
+// and the loop has no seam. The loop then fades in and out over its first
+// and last 20 ms, so that it starts and ends on silence: no click when the
+// music starts, and a seam from silence to silence.
 #pragma once
 #include <cstdint>
 #include <string>
