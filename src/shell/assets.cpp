@@ -4,11 +4,15 @@
 #include "shell/assets.h"
 
 #include <allegro.h>
+#include <algorithm>
 #include <cstdint>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "main/game.h"
 
@@ -64,6 +68,35 @@ const picture_table picture_tables[] = {
     {zappic, ZAPPIC_COUNT, {"wand_zap.bmp"}},
 };
 
+// The game reads every BMP file itself and never hands one to load_bitmap:
+// the library trusts the files it reads (it starts the run-length data right
+// after the palette whatever the offset field says, and follows moves past
+// the picture's first line), so any check of ours would have to copy its
+// every quirk to be safe. Decoding here, everything that is read is checked
+// where it is read, and the pixels and palette come out as the library
+// would make them for every file of the kinds below.
+
+/// The largest picture side the game reads; its own are at most 1024.
+const long BMP_MAX_SIDE = 2048;
+
+/// What the headers of a BMP file say, once checked.
+struct bmp_header {
+    long w, h;       // bottom-up pictures only: h > 0
+    int bits;        // 1, 4, 8 (with a palette), 24 or 32
+    int compression; // 0 rows, 1 run-length 8 bits, 2 run-length 4 bits
+    long offset;     // where the pixels begin
+    int colours;     // palette entries, 0 above 8 bits
+};
+
+/// An open BMP file with its headers and palette read and checked.
+struct bmp_file {
+    FILE* f;
+    long size;
+    bmp_header hd;
+    RGB palette[PAL_SIZE]; // 6-bit entries as pal holds them; unused ones black
+    int colour[PAL_SIZE];  // the palette as colours of the target's depth
+};
+
 /// Reads a little-endian number of `n` bytes.
 long assets_le(const unsigned char* p, int n) {
     long v = 0;
@@ -72,153 +105,236 @@ long assets_le(const unsigned char* p, int n) {
     return v;
 }
 
-/// Walks the runs of a run-length picture (8 or 4 bits a pixel) stored from
-/// `offset` in the file: true only if every run, copy and move stays inside
-/// the w x h picture and the end mark comes before the file ends. The
-/// library follows the runs without looking where they write.
-bool assets_runs_fit(FILE* f, long offset, long w, long h, int bits) {
-    std::vector<unsigned char> d;
-    if (fseek(f, offset, SEEK_SET) != 0)
+} // namespace
+
+FILE* assets_open_plain(const char* name, long* size) {
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0)
+        return nullptr;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    *size = info.st_size > LONG_MAX / 2 ? LONG_MAX / 2 : (long)info.st_size;
+    FILE* f = fdopen(fd, "rb");
+    if (!f)
+        close(fd);
+    return f;
+}
+
+namespace {
+
+/// Reads and checks the 54 bytes of headers: a bottom-up picture of sane
+/// size in one of the kinds the game reads, its pixels inside the file.
+bool bmp_read_header(FILE* f, long size, bmp_header* hd) {
+    unsigned char h[54];
+    if (fread(h, 1, sizeof h, f) != sizeof h || h[0] != 'B' || h[1] != 'M' ||
+        assets_le(h + 14, 4) != 40)
         return false;
-    for (int c; (c = fgetc(f)) != EOF;)
-        d.push_back((unsigned char)c);
-    long x = 0, line = h - 1; // the bottom line comes first
-    for (size_t i = 0; i + 1 < d.size();) {
-        long count = d[i], value = d[i + 1];
-        i += 2;
-        if (count == 0 && value == 0) { // end of line; past the top line the library stops
+    hd->w = (int32_t)assets_le(h + 18, 4);
+    hd->h = (int32_t)assets_le(h + 22, 4);
+    hd->bits = (int)assets_le(h + 28, 2);
+    hd->compression = (int)assets_le(h + 30, 4);
+    hd->offset = assets_le(h + 10, 4);
+    long used = assets_le(h + 46, 4);
+    bool indexed = hd->bits == 1 || hd->bits == 4 || hd->bits == 8;
+    hd->colours = !indexed ? 0 : used ? (int)std::min(used, 257L) : 1 << hd->bits;
+    bool kind = hd->compression == 0 ? indexed || hd->bits == 24 || hd->bits == 32
+                                     : (hd->compression == 1 && hd->bits == 8) ||
+                                           (hd->compression == 2 && hd->bits == 4);
+    return kind && hd->w > 0 && hd->h > 0 && hd->w <= BMP_MAX_SIDE && hd->h <= BMP_MAX_SIDE &&
+           hd->colours <= (indexed ? 1 << hd->bits : 0) && hd->offset >= 54 + 4L * hd->colours &&
+           hd->offset < size;
+}
+
+/// Bytes of one stored row of plain pixels (rows are padded to 32 bits).
+long bmp_row_bytes(const bmp_header& hd) {
+    return (hd.w * hd.bits + 31) / 32 * 4;
+}
+
+/// Reads the palette after the headers (blue, green, red, unused; kept as
+/// 6-bit values like pal) and turns it into colours of `depth` bits (none
+/// for 0, when the file is only checked).
+bool bmp_read_palette(bmp_file* b, int depth) {
+    memset(b->palette, 0, sizeof b->palette);
+    for (int i = 0; i < b->hd.colours; i++) {
+        unsigned char e[4];
+        if (fread(e, 1, 4, b->f) != 4)
+            return false;
+        b->palette[i] =
+            RGB{(unsigned char)(e[2] / 4), (unsigned char)(e[1] / 4), (unsigned char)(e[0] / 4), 0};
+    }
+    for (int i = 0; depth && i < PAL_SIZE; i++)
+        b->colour[i] = makecol_depth(depth, _rgb_scale_6[b->palette[i].r],
+                                     _rgb_scale_6[b->palette[i].g], _rgb_scale_6[b->palette[i].b]);
+    return true;
+}
+
+/// Opens a BMP file and reads its headers and palette for a target of
+/// `depth` bits; false (and nothing left open) for any file the game does
+/// not read: not plain, not of a known kind, or too short for its rows.
+bool bmp_open(const char* name, int depth, bmp_file* b) {
+    b->f = assets_open_plain(name, &b->size);
+    if (!b->f)
+        return false;
+    bool ok = bmp_read_header(b->f, b->size, &b->hd) && bmp_read_palette(b, depth);
+    if (ok && b->hd.compression == 0)
+        ok = b->hd.offset + bmp_row_bytes(b->hd) * b->hd.h <= b->size;
+    if (!ok) {
+        fclose(b->f);
+        b->f = nullptr;
+    }
+    return ok;
+}
+
+/// Writes one pixel of a colour already at the target's depth.
+inline void bmp_put(BITMAP* target, long x, long y, int c) {
+    if (is_memory_bitmap(target) && bitmap_color_depth(target) == 32)
+        reinterpret_cast<uint32_t*>(target->line[y])[x] = (uint32_t)c;
+    else
+        putpixel(target, (int)x, (int)y, c);
+}
+
+/// Turns one stored row of plain pixels into line `y` of the target.
+void bmp_put_row(const bmp_file* b, const unsigned char* row, long y, BITMAP* target) {
+    const int depth = bitmap_color_depth(target);
+    for (long x = 0; x < b->hd.w; x++) {
+        const unsigned char* p = row + x * b->hd.bits / 8;
+        int c;
+        if (b->hd.bits >= 24) // blue, green, red (and a byte left unused)
+            c = depth == 32 ? makecol32(p[2], p[1], p[0]) : makecol_depth(depth, p[2], p[1], p[0]);
+        else if (b->hd.bits == 8)
+            c = b->colour[p[0]];
+        else { // 4 or 1 bits, the leftmost pixel in the highest bits
+            int shift = 8 - b->hd.bits - (int)(x * b->hd.bits % 8);
+            c = b->colour[(p[0] >> shift) & ((1 << b->hd.bits) - 1)];
+        }
+        bmp_put(target, x, y, c);
+    }
+}
+
+/// Reads the plain rows, bottom row first, into the target.
+bool bmp_read_rows(bmp_file* b, BITMAP* target) {
+    std::vector<unsigned char> row(bmp_row_bytes(b->hd));
+    if (fseek(b->f, b->hd.offset, SEEK_SET) != 0)
+        return false;
+    for (long y = b->hd.h - 1; y >= 0; y--) {
+        if (fread(row.data(), 1, row.size(), b->f) != row.size())
+            return false;
+        bmp_put_row(b, row.data(), y, target);
+    }
+    return true;
+}
+
+/// Writes `n` pixels of a run or copy from (x, y): the palette index of
+/// pixel i is taken from `bytes` (a run repeats its one byte).
+void bmp_put_runs(const bmp_file* b, long x, long y, int n, const unsigned char* bytes, bool run,
+                  BITMAP* target) {
+    for (int i = 0; target && i < n; i++) {
+        unsigned char byte = bytes[run ? 0 : (b->hd.bits == 8 ? i : i / 2)];
+        int index = b->hd.bits == 8 ? byte : (i % 2 ? byte & 15 : byte >> 4);
+        bmp_put(target, x + i, y, b->colour[index]);
+    }
+}
+
+/// Follows the runs of a run-length picture into the target (or only
+/// checks them when it is null): every run, copy and move must stay inside
+/// the picture, and the end must come within the bytes the largest valid
+/// picture of this size needs, so no file is read further than that.
+bool bmp_read_runs(bmp_file* b, BITMAP* target) {
+    const long w = b->hd.w;
+    long x = 0, y = b->hd.h - 1, budget = (2 * w + 4) * b->hd.h + 2;
+    unsigned char bytes[256];
+    if (fseek(b->f, b->hd.offset, SEEK_SET) != 0)
+        return false;
+    while ((budget -= 2) >= 0 && fread(bytes, 1, 2, b->f) == 2) {
+        int count = bytes[0], value = bytes[1];
+        if (count) { // a run of `count` pixels
+            if (x + count > w)
+                return false;
+            bmp_put_runs(b, x, y, count, bytes + 1, true, target);
+            x += count;
+        } else if (value == 0 || value == 1) { // end of line, of picture
             x = 0;
-            if (--line < 0)
+            if (value == 1 || --y < 0) // past the top line the picture is done
                 return true;
-        } else if (count == 0 && value == 1) { // end of picture
-            return true;
-        } else if (count == 0 && value == 2) { // move right and up
-            if (i + 1 >= d.size())
+        } else if (value == 2) { // move right and up
+            if ((budget -= 2) < 0 || fread(bytes, 1, 2, b->f) != 2)
                 return false;
-            x += d[i];
-            line -= d[i + 1];
-            i += 2;
-            if (x > w)
+            x += bytes[0];
+            y -= bytes[1];
+            if (x > w || y < 0)
                 return false;
-        } else { // a run of `count` pixels, or `value` pixels copied as they are
-            long pixels = count ? count : value;
-            long bytes = count ? 0 : (bits == 8 ? value : (value + 1) / 2);
-            i += bytes + bytes % 2; // copies are padded to 16 bits
-            if (line < 0 || (x += pixels) > w || i > d.size())
+        } else { // `value` pixels stored as they are, padded to 16 bits
+            long stored = b->hd.bits == 8 ? value : (value + 1) / 2;
+            stored += stored % 2;
+            if (x + value > w || (budget -= stored) < 0 ||
+                fread(bytes, 1, stored, b->f) != (size_t)stored)
                 return false;
+            bmp_put_runs(b, x, y, value, bytes, false, target);
+            x += value;
         }
     }
     return false;
 }
 
-/// A quick look at a BMP file before the library reads it: a truncated or
-/// garbled file is treated as missing rather than trusted.
-bool assets_bmp_looks_sound(const char* name) {
-    if (!assets_is_plain_file(name))
-        return false;
-    FILE* f = fopen(name, "rb");
-    if (!f)
-        return false;
-    unsigned char h[54] = {};
-    size_t got = fread(h, 1, sizeof h, f);
-    fseek(f, 0, SEEK_END);
-    long size = ftell(f);
-    long offset = assets_le(h + 10, 4), header = assets_le(h + 14, 4);
-    long w = (int32_t)assets_le(h + 18, 4), hgt = (int32_t)assets_le(h + 22, 4);
-    long bits = assets_le(h + 28, 2), compression = assets_le(h + 30, 4);
-    // Top-down files (negative height) are beyond the library: not sound.
-    bool sound = got == sizeof h && h[0] == 'B' && h[1] == 'M' && header >= 12 && w > 0 &&
-                 hgt > 0 && w <= 8192 && hgt <= 8192 &&
-                 (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
-    if (sound && (compression == 1 || compression == 2)) // run-length: 8 or 4 bits
-        sound = header >= 40 && bits == (compression == 1 ? 8 : 4) && offset < size &&
-                assets_runs_fit(f, offset, w, hgt, bits);
-    else if (sound) // plain rows, or rows with colour masks at 16 or 32 bits
-        sound = (compression == 0 || (compression == 3 && (bits == 16 || bits == 32))) &&
-                offset >= 26 && offset + ((w * bits + 31) / 32) * 4 * hgt <= size;
-    fclose(f);
-    return sound;
+/// Decodes the pixels of an open BMP file into `target` from its top left
+/// (a run-length picture starts filled with palette entry 0, as the library
+/// leaves it); with no target it only checks them. Closes the file; on
+/// success `pal` holds the file's palette (a made one above 8 bits).
+bool bmp_decode(bmp_file* b, BITMAP* target) {
+    bool ok;
+    if (b->hd.compression == 0)
+        ok = !target || bmp_read_rows(b, target);
+    else {
+        if (target)
+            rectfill(target, 0, 0, (int)b->hd.w - 1, (int)b->hd.h - 1, b->colour[0]);
+        ok = bmp_read_runs(b, target);
+    }
+    fclose(b->f);
+    b->f = nullptr;
+    if (ok && target && b->hd.colours)
+        memcpy(pal, b->palette, sizeof b->palette);
+    else if (ok && target)
+        generate_332_palette(pal); // what the library leaves for a true-colour file
+    return ok;
 }
 
-/// Opens a plain BMP file (14 + 40 byte headers, 24 bits, uncompressed,
-/// bottom-up, no palette, pixels right after the headers) when the library
-/// would turn it into a 32-bit bitmap; returns the file positioned at its
-/// pixels with the size in *w and *h, or null for any other file.
-FILE* assets_open_plain_bmp(const char* name, int* w, int* h) {
-    if (get_color_depth() != 32 || !(get_color_conversion() & COLORCONV_24_TO_32))
+/// Reads a BMP file into a new bitmap at the current colour depth; null
+/// when the game does not read it.
+BITMAP* assets_decode_bitmap(const char* name) {
+    bmp_file b;
+    const int depth = get_color_depth();
+    if (!bmp_open(name, depth, &b))
         return nullptr;
-    FILE* f = fopen(name, "rb");
-    if (!f)
-        return nullptr;
-    unsigned char head[54];
-    bool plain = fread(head, 1, sizeof head, f) == sizeof head && head[0] == 'B' &&
-                 head[1] == 'M' && assets_le(head + 10, 4) == 54 && assets_le(head + 14, 4) == 40 &&
-                 assets_le(head + 28, 2) == 24 && assets_le(head + 30, 4) == 0 &&
-                 assets_le(head + 46, 4) == 0;
-    *w = (int32_t)assets_le(head + 18, 4);
-    *h = (int32_t)assets_le(head + 22, 4);
-    if (!plain || *w <= 0 || *h <= 0 || *w > 8192 || *h > 8192) {
-        fclose(f);
+    BITMAP* picture = create_bitmap_ex(depth, (int)b.hd.w, (int)b.hd.h);
+    if (!picture) {
+        fclose(b.f);
         return nullptr;
     }
-    return f;
-}
-
-/// Reads the pixel rows of an open plain BMP into `target` from (0, 0), each
-/// pixel through makecol32 as the library's reading and colour conversion
-/// make it; false if the file ends early.
-bool assets_read_plain_rows(FILE* f, int w, int h, BITMAP* target) {
-    std::vector<unsigned char> row(((size_t)w * 3 + 3) / 4 * 4);
-    for (int y = h - 1; y >= 0; y--) { // the bottom row comes first
-        if (fread(row.data(), 1, row.size(), f) != row.size())
-            return false;
-        const unsigned char* p = row.data();
-        uint32_t* out = reinterpret_cast<uint32_t*>(target->line[y]);
-        for (int x = 0; x < w; x++, p += 3)
-            out[x] = (uint32_t)makecol32(p[2], p[1], p[0]);
-    }
-    return true;
-}
-
-/// Reads a plain BMP file row by row into a new 32-bit bitmap, with the
-/// pixels and the palette load_bitmap would give, at a fraction of its
-/// cost. Null for any other file, which is then left to the library.
-BITMAP* assets_load_plain_bmp(const char* name) {
-    int w, h;
-    FILE* f = assets_open_plain_bmp(name, &w, &h);
-    if (!f)
-        return nullptr;
-    BITMAP* picture = create_bitmap_ex(32, w, h);
-    if (picture && !assets_read_plain_rows(f, w, h, picture)) {
+    if (!bmp_decode(&b, picture)) {
         destroy_bitmap(picture);
         picture = nullptr;
     }
-    fclose(f);
-    if (picture)
-        generate_332_palette(pal); // what the library leaves for a true-colour file
     return picture;
 }
 
-/// Reads a plain BMP full-screen picture straight into `target` (a 32-bit
-/// memory bitmap clipped only at its edges, at least as large), black around
-/// it, as loading it and copying it there would; 0 when it cannot go so.
+/// Reads a full-screen picture straight into `target` when it fits there
+/// (a memory bitmap clipped only at its edges), black around it, as loading
+/// it and copying it there would; 0 when it cannot go so.
 int assets_load_plain_screen(BITMAP* target, const char* name) {
-    int w, h;
-    FILE* f = assets_bmp_looks_sound(name) ? assets_open_plain_bmp(name, &w, &h) : nullptr;
-    if (!f)
-        return 0;
-    const bool direct = is_memory_bitmap(target) && bitmap_color_depth(target) == 32 &&
-                        w <= target->w && h <= target->h && target->clip && target->cl <= 0 &&
+    bmp_file b;
+    const bool direct = is_memory_bitmap(target) && target->clip && target->cl <= 0 &&
                         target->ct <= 0 && target->cr >= target->w && target->cb >= target->h;
-    bool done = false;
-    if (direct) {
-        clear_to_color(target, 0);
-        done = assets_read_plain_rows(f, w, h, target);
+    if (!direct || !bmp_open(name, bitmap_color_depth(target), &b))
+        return 0;
+    if (b.hd.w > target->w || b.hd.h > target->h) {
+        fclose(b.f);
+        return 0;
     }
-    fclose(f);
-    if (done)
-        generate_332_palette(pal);
-    return done;
+    clear_to_color(target, 0);
+    return bmp_decode(&b, target);
 }
 
 /// A new bitmap of the given size filled with one colour.
@@ -280,7 +396,8 @@ int assets_is_plain_file(const char* name) {
 }
 
 int assets_picture_is_sound(const char* name) {
-    return assets_bmp_looks_sound(assets_path(name).c_str()) ? 1 : 0;
+    bmp_file b;
+    return bmp_open(assets_path(name).c_str(), 0, &b) && bmp_decode(&b, nullptr);
 }
 
 int color_rgb(int rgb) {
@@ -288,12 +405,7 @@ int color_rgb(int rgb) {
 }
 
 BITMAP* assets_load_bitmap(const char* file) {
-    const std::string path = assets_path(file);
-    const char* name = path.c_str();
-    if (!assets_bmp_looks_sound(name))
-        return nullptr;
-    BITMAP* picture = assets_load_plain_bmp(name);
-    return picture ? picture : load_bitmap(name, pal);
+    return assets_decode_bitmap(assets_path(file).c_str());
 }
 
 int assets_load_screen(BITMAP* target, const char* name) {

@@ -1,6 +1,7 @@
 // assets: the picture tables loaded once at start-up, the made pictures,
 // and the small drawing helpers every screen shares.
 #pragma once
+#include <cstdio>
 #include <string>
 
 struct BITMAP;
@@ -35,16 +36,20 @@ void draw_init();
 /// Frees every table picture and the made pictures (end of the run).
 void draw_release();
 
-/// Loads a BMP file by name into a new bitmap (palette into `pal`); null when
-/// it is missing or unreadable.
+/// Decodes a BMP file by name into a new bitmap at the current colour depth
+/// (palette into `pal`); null when it is missing or not one the game reads.
 BITMAP* assets_load_bitmap(const char* name);
 
 /// 1 if `name` is a regular file (not a folder, pipe or device), so reading it
 /// can neither fail oddly nor block.
 int assets_is_plain_file(const char* name);
 
-/// 1 if `name` is a BMP file the game can trust to load: present, a plain
-/// file, with a sane header and all the pixel data it promises.
+/// Opens `name` for reading if it is a regular file (a folder, pipe or
+/// device is refused, without blocking); its size into *size. Null else.
+FILE* assets_open_plain(const char* name, long* size);
+
+/// 1 if `name` is a BMP file the game reads: present, a plain file of a kind
+/// it decodes, with sane headers and all the pixel data (or runs) it promises.
 int assets_picture_is_sound(const char* name);
 
 /// Loads a full-screen picture into `target` (1024 x 768); 0 if it failed.

@@ -5,12 +5,24 @@
 // The bytes are laid out one by one, so a file saved on one machine reads the
 // same on any other. Saving never writes into the old file: the new table goes
 // to a temporary file beside it, is flushed to disk and then renamed over the
-// old one, so a crash or a full disk leaves the previous table as it was.
+// old one, so a crash, a full disk or a file-size limit leaves the previous
+// table as it was. A table reached through a link is saved beside the file the
+// link leads to. The save leaves alone a table the player cannot read (it
+// would lose its entries) or has made read-only, never opens the temporary
+// file through a link (someone else could aim it at another file), and clears
+// away the temporary files of saves whose process died.
 #include "shell/highscore.h"
 
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "main/game.h"
@@ -83,18 +95,152 @@ void record_encode(const highscore_* entry, unsigned char* record) {
     memcpy(record + 4, entry->name, strnlen(entry->name, HIGHSCORE_NAME - 1));
 }
 
-/// Writes `size` bytes to a new file `path` and makes sure they reached the
-/// disk; 1 on success. A failed file is left for the caller to remove.
-int file_write_durably(const char* path, const unsigned char* bytes, size_t size) {
-    FILE* file = fopen(path, "wb");
-    if (!file)
+/// The folder part of `path` ("." when it has none).
+std::string path_folder(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+/// The last part of `path`, after its folder.
+std::string path_name(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+/// Follows `path` through symbolic links to the file they lead to, which
+/// need not exist yet. False for a loop, and for a link that neither the
+/// player nor the superuser made: no one else may aim the save elsewhere.
+bool table_resolve(const char* path, std::string* target) {
+    *target = path;
+    for (int hops = 0; hops < 16; hops++) {
+        struct stat info;
+        if (lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        if (info.st_uid != geteuid() && info.st_uid != 0) {
+            fprintf(stderr, "cave: %s is a link made by another user; the score is not saved\n",
+                    target->c_str());
+            return false;
+        }
+        char link[PATH_MAX];
+        ssize_t length = readlink(target->c_str(), link, sizeof link - 1);
+        if (length <= 0)
+            return false;
+        link[length] = '\0';
+        *target = link[0] == '/' ? std::string(link) : path_folder(*target) + "/" + link;
+    }
+    return false;
+}
+
+/// True if the existing plain file can be opened and its first bytes read.
+bool table_readable(const char* target) {
+    int fd = open(target, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char buffer[HIGHSCORE_RECORD];
+    ssize_t got;
+    do
+        got = read(fd, buffer, sizeof buffer);
+    while (got < 0 && errno == EINTR);
+    int error = errno;
+    close(fd);
+    errno = error;
+    return got >= 0;
+}
+
+/// Whether the table at `target` may be replaced: 1 if so (also when there
+/// is none), with the mode the new file takes in *mode; 0 for a table the
+/// player cannot read (said on stderr) or has made read-only.
+int table_may_replace(const char* target, mode_t* mode) {
+    mode_t mask = umask(0);
+    umask(mask);
+    *mode = 0666 & ~mask;
+    struct stat info;
+    if (stat(target, &info) != 0 || !S_ISREG(info.st_mode))
+        return 1; // no table yet, or no file that could hold one
+    if (!table_readable(target)) {
+        fprintf(stderr,
+                "cave: the highscore table %s cannot be read (%s); the score is not saved, "
+                "so that its entries are kept\n",
+                target, strerror(errno ? errno : EIO));
         return 0;
-    int ok = fwrite(bytes, 1, size, file) == size;
-    ok = ok && fflush(file) == 0;
-    ok = ok && fsync(fileno(file)) == 0;
-    if (fclose(file) != 0)
-        ok = 0;
-    return ok;
+    }
+    *mode = info.st_mode & 0777;
+    return (info.st_mode & 0222) && faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) == 0;
+}
+
+/// Removes from `folder` the temporary files ("NAME.tmp.PID" and
+/// "NAME.tmp.PID.XXXXXX") of saves whose process no longer runs.
+void table_remove_stale(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = name + ".tmp.";
+    while (dirent* entry = readdir(dir)) {
+        if (strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0)
+            continue;
+        char* end = nullptr;
+        long pid = strtol(entry->d_name + prefix.size(), &end, 10);
+        bool ours = end && (*end == '\0' || *end == '.') && pid > 0 && pid <= INT_MAX;
+        struct stat info;
+        if (ours && pid != getpid() && kill(pid_t(pid), 0) != 0 && errno == ESRCH &&
+            fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+/// Writes all `size` bytes to `fd`; false on any failure.
+bool fd_write_all(int fd, const unsigned char* bytes, size_t size) {
+    while (size > 0) {
+        ssize_t done = write(fd, bytes, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        size -= size_t(done);
+    }
+    return true;
+}
+
+/// Writes the bytes to a new temporary file in `folder`, made exclusively
+/// (never through a link) and given `mode`, flushed to disk; its name into
+/// *temporary. On failure nothing is left behind.
+bool table_write_temporary(const std::string& folder, const std::string& name, mode_t mode,
+                           const unsigned char* bytes, size_t size, std::string* temporary) {
+    std::string pattern = folder + "/" + name + ".tmp." + std::to_string(getpid()) + ".XXXXXX";
+    int fd = mkstemp(&pattern[0]);
+    if (fd < 0)
+        return false;
+    *temporary = pattern;
+    bool ok = fchmod(fd, mode) == 0 && fd_write_all(fd, bytes, size) && fsync(fd) == 0;
+    if (close(fd) != 0 || !ok) {
+        unlink(temporary->c_str());
+        return false;
+    }
+    return true;
+}
+
+/// Replaces the table at `target` with the bytes when it may: written
+/// beside it and renamed over it, the folder then flushed to disk.
+void table_save(const std::string& target, const unsigned char* bytes, size_t size) {
+    const std::string folder = path_folder(target), name = path_name(target);
+    table_remove_stale(folder, name);
+    mode_t mode;
+    std::string temporary;
+    if (!table_may_replace(target.c_str(), &mode) ||
+        !table_write_temporary(folder, name, mode, bytes, size, &temporary))
+        return;
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return;
+    }
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
 }
 
 } // namespace
@@ -130,7 +276,8 @@ void highscore_read(highscore_* table, int count) {
     size_t held = 0;
     // Only a plain file is read: a folder or a pipe of that name gives the
     // default table instead of an error or a game that hangs.
-    FILE* file = assets_is_plain_file(highscore_file) ? fopen(highscore_file, "rb") : nullptr;
+    long size = 0;
+    FILE* file = highscore_file ? assets_open_plain(highscore_file, &size) : nullptr;
     if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);
         fclose(file);
@@ -145,7 +292,8 @@ void highscore_read(highscore_* table, int count) {
 }
 
 /// Saves the table: written whole to a temporary file beside the table file,
-/// then renamed over it. On any failure the old file stays as it was.
+/// then renamed over it. On any failure the old file stays as it was; a
+/// file-size limit only fails the save (its signal is ignored meanwhile).
 void highscore_write(highscore_* table, int count) {
     if (!table || count <= 0 || !highscore_file)
         return;
@@ -155,11 +303,14 @@ void highscore_write(highscore_* table, int count) {
     for (int i = 0; i < count; i++)
         record_encode(&table[i], data + size_t(i) * HIGHSCORE_RECORD);
 
-    std::string temporary = std::string(highscore_file) + ".tmp." + std::to_string(getpid());
-    int ok = file_write_durably(temporary.c_str(), data, size);
-    ok = ok && rename(temporary.c_str(), highscore_file) == 0;
-    if (!ok)
-        remove(temporary.c_str());
+    std::string target;
+    if (!table_resolve(highscore_file, &target))
+        return;
+    struct sigaction ignore = {}, old = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &old);
+    table_save(target, data, size);
+    sigaction(SIGXFSZ, &old, nullptr);
 }
 
 /// 1 if some entry scores strictly less than `score`, else 0.

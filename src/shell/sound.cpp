@@ -1,15 +1,107 @@
 // sound: one looping music sample at a time; silent when there is no sound
-// device.
+// device. Every sample is checked by the game before the library sees it:
+// the library's WAV reader believes every number in the file, and its mixer
+// falls over on a rate it cannot play, so a file that is not plainly right
+// stays silent instead.
 #include "shell/sound.h"
 
 #include <allegro.h>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "shell/assets.h"
 
 namespace {
 bool sound_ready = false;
 SAMPLE* music = nullptr;
+
+/// The names of the broken samples already reported on stderr.
+std::vector<std::string> reported;
+
+// The largest sample file the game loads, and the rates it plays.
+const long WAV_MAX_SIZE = 32L << 20;
+const long WAV_MIN_RATE = 1000;
+const long WAV_MAX_RATE = 192000;
+
+/// Reads a little-endian number of `n` bytes.
+long wav_le(const unsigned char* p, int n) {
+    long v = 0;
+    for (int i = n - 1; i >= 0; i--)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+/// True if the 16 bytes of a format chunk say plain PCM, 1 or 2 channels of
+/// 8 or 16 bits at a rate the mixer plays, with the sizes that follow.
+bool wav_format_is_sound(const unsigned char* fmt) {
+    long channels = wav_le(fmt + 2, 2), rate = wav_le(fmt + 4, 4);
+    long bits = wav_le(fmt + 14, 2), frame = wav_le(fmt + 12, 2);
+    return wav_le(fmt, 2) == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16) &&
+           rate >= WAV_MIN_RATE && rate <= WAV_MAX_RATE && frame == channels * bits / 8 &&
+           wav_le(fmt + 8, 4) == rate * frame;
+}
+
+/// Walks the chunks after the RIFF header as the library reads them (one
+/// after the other, without the padding to even sizes): each must lie inside
+/// the file, one format chunk must come before the one data chunk of whole
+/// frames, and the chunks must end exactly where the file ends.
+bool wav_chunks_are_sound(FILE* f, long size) {
+    long at = 12, frame = 0, data = 0, length = 0;
+    while (at < size && !(at + 1 == size && length % 2)) { // an odd chunk may end padded
+        unsigned char head[8], fmt[16];
+        if (at + 8 > size || fseek(f, at, SEEK_SET) != 0 || fread(head, 1, 8, f) != 8)
+            return false;
+        length = wav_le(head + 4, 4);
+        if (length > size - at - 8)
+            return false;
+        if (memcmp(head, "fmt ", 4) == 0) {
+            if (frame || data || length < 16 || fread(fmt, 1, 16, f) != 16 ||
+                !wav_format_is_sound(fmt))
+                return false;
+            frame = wav_le(fmt + 12, 2);
+        } else if (memcmp(head, "data", 4) == 0) {
+            if (!frame || data || length < frame || length % frame)
+                return false;
+            data = length;
+        }
+        at += 8 + length;
+    }
+    return data > 0 && at <= size;
+}
+
+/// Names a broken sample on stderr the first time it is met.
+void sound_report_broken(const char* name) {
+    for (const std::string& done : reported)
+        if (done == name)
+            return;
+    reported.push_back(name);
+    fprintf(stderr, "cave: the music %s is missing or damaged; it stays silent\n", name);
+}
 } // namespace
+
+int sound_wav_is_sound(const char* path) {
+    long size = 0;
+    FILE* f = assets_open_plain(path, &size);
+    if (!f)
+        return 0;
+    unsigned char riff[12];
+    bool sound = size >= 12 && size <= WAV_MAX_SIZE && fread(riff, 1, 12, f) == 12 &&
+                 memcmp(riff, "RIFF", 4) == 0 && memcmp(riff + 8, "WAVE", 4) == 0 &&
+                 wav_le(riff + 4, 4) == size - 8 && wav_chunks_are_sound(f, size);
+    fclose(f);
+    return sound ? 1 : 0;
+}
+
+SAMPLE* sound_load(const char* name) {
+    const std::string path = assets_path(name);
+    SAMPLE* sample = sound_wav_is_sound(path.c_str()) ? load_sample(path.c_str()) : nullptr;
+    if (!sample)
+        sound_report_broken(name);
+    return sample;
+}
 
 void sound_init() {
     detect_digi_driver(DIGI_AUTODETECT);
@@ -35,7 +127,7 @@ void sound_play_music(const char* name) {
     sound_release();
     if (!sound_ready)
         return;
-    music = load_sample(assets_path(name).c_str());
+    music = sound_load(name);
     if (music)
         play_sample(music, 128, 128, 1000, 1);
 }

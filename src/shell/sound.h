@@ -1,6 +1,8 @@
 // sound: the looping music of the title, play and end screens.
 #pragma once
 
+struct SAMPLE;
+
 /// Installs sound if a device exists; without one the game runs silent.
 void sound_init();
 
@@ -12,3 +14,12 @@ void sound_stop_music();
 
 /// Stops and frees the current music sample.
 void sound_release();
+
+/// 1 if the file at `path` is a WAV sample the game trusts the library to
+/// load and play: plain PCM of 8 or 16 bits, mono or stereo, at a sane rate,
+/// laid out exactly as the file's size says and within the size limit.
+int sound_wav_is_sound(const char* path);
+
+/// Loads the named sample from the data folder when it passes the check;
+/// a broken one gives null and is named on stderr, once per name.
+SAMPLE* sound_load(const char* name);

@@ -11,12 +11,14 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "headless.h"
 #include "main/game.h"
 #include "shell/assets.h"
 #include "shell/highscore.h"
+#include "shell/sound.h"
 
 namespace fs = std::filesystem;
 
@@ -209,15 +211,23 @@ TEST_F(BadInput, RunLengthFilesLoadOnlyWhenTheirRunsFit) {
         {"copy_cut_short.bmp", bmp_runs(4, 2, 8, 0, string("\0\4\0\0", 4))},
         {"runs_at_24_bits.bmp", with_field(bmp_runs(4, 2, 8, 0, runs8), 28, 24, 2)},
         {"unknown_packing.bmp", with_field(bmp_file(4, 2, 0), 30, 4, 4)},
+        // 62 bytes: the offset points inside the headers, the runs move up two lines.
+        {"offset_in_header.bmp",
+         with_field(bmp_with(4, 2, 8, 1, 0, 0, string("\0\2\0\2\2\0\0\1", 8)), 10, 20, 4)},
     };
     for (const auto& c : cases)
         write_file(dir + "/" + c[0], c[1]);
     write_file(dir + "/runs8.bmp", bmp_runs(4, 2, 8, 0x00ff00, runs8));
     write_file(dir + "/runs4.bmp", bmp_runs(4, 2, 4, 0x00ff00, runs4));
+    // The runs are read where the offset says, not after the palette.
+    string moved = bmp_with(4, 2, 8, 1, 1, 0, string("\0\2\0\2\4\0\0\0\4\0\0\1", 12));
+    write_file(dir + "/moved_runs.bmp", with_field(moved, 10, 62, 4));
     fs::current_path(dir);
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(assets_load_bitmap(c[0].c_str()), nullptr) << c[0];
-    for (const char* name : {"runs8.bmp", "runs4.bmp"}) {
+        EXPECT_EQ(assets_picture_is_sound(c[0].c_str()), 0) << c[0]; // named at start-up
+    }
+    for (const char* name : {"runs8.bmp", "runs4.bmp", "moved_runs.bmp"}) {
         BITMAP* picture = assets_load_bitmap(name);
         ASSERT_NE(picture, nullptr) << name;
         EXPECT_EQ(picture->w, 4);
@@ -235,6 +245,48 @@ TEST_F(BadInput, RunLengthFilesLoadOnlyWhenTheirRunsFit) {
             destroy_bitmap(picture);
         }
     }
+}
+
+/// Bytes this process has read from files so far.
+long bytes_read_so_far() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long value = -1;
+    while (io >> key >> value && key != "rchar:") {
+    }
+    return value;
+}
+
+TEST_F(BadInput, AHugeSparsePictureIsReadOnlyAsFarAsItsRuns) {
+    // 3 GB of zeros after the headers: 32 ends of lines make the picture.
+    const std::string name = dir + "/floor.bmp";
+    write_file(name, bmp_runs(32, 32, 8, 0x00ff00, ""));
+    ASSERT_EQ(truncate(name.c_str(), 3L << 30), 0);
+    long before = bytes_read_so_far();
+    BITMAP* picture = assets_load_bitmap(name.c_str());
+    long read = bytes_read_so_far() - before;
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(pixel_rgb(picture, 31, 0), 0x00ff00); // palette entry 0 all over
+    destroy_bitmap(picture);
+    EXPECT_LT(read, 1L << 20);
+}
+
+TEST_F(BadInput, BrokenSamplesStaySilentAndAreNamedOnce) {
+    for (const char* name : {"lugn.wav", "quiet.wav", "end.wav"})
+        EXPECT_EQ(sound_wav_is_sound(name), 1) << name;
+    const std::string good = read_file(data_dir + "/lugn.wav");
+    write_file(dir + "/negative_rate.wav", with_field(good, 24, (uint32_t)-22050, 4));
+    write_file(dir + "/cut_short.wav", good.substr(0, good.size() - 1));
+    write_file(dir + "/huge_chunk.wav", with_field(good, 40, 0xfffffff0u, 4));
+    fs::current_path(dir);
+    for (const char* name : {"negative_rate.wav", "cut_short.wav", "huge_chunk.wav"})
+        EXPECT_EQ(sound_wav_is_sound(name), 0) << name;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
+    EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("negative_rate.wav"), std::string::npos);
+    EXPECT_EQ(err.find("negative_rate.wav"), err.rfind("negative_rate.wav")); // once
 }
 
 TEST_F(BadInput, MissingOrBrokenTablePicturesBecomeRedSquares) {
@@ -365,6 +417,43 @@ TEST_F(BadHighscoreFile, AnUnreadableFileGivesTheDefaultTable) {
         EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
         EXPECT_TRUE(saw_table);
     }
+}
+
+TEST_F(BadHighscoreFile, AnotherUsersUnreadableTableIsNeverReplaced) {
+    // A table of 0600 in a folder the player may write: as root the player
+    // is played by the user nobody, else the player's own table is made unreadable.
+    const std::string table = dir + "/highscore.zelko", entries(15 * 154, 'x');
+    write_file(table, entries);
+    chmod(table.c_str(), geteuid() == 0 ? 0600 : 0);
+    chmod(dir.c_str(), 0777);
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(err[1], 2);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        highscore_file = table.c_str();
+        highscore_ entry[15];
+        highscore_read(entry, 15);
+        highscore_push(100, "Lost", entry, 15);
+        highscore_write(entry, 15);
+        _exit(strcmp(entry[1].name, "Noobie") == 0 ? 0 : 3); // the default table was read
+    }
+    close(err[1]);
+    char said[512] = {};
+    ssize_t got = read(err[0], said, sizeof said - 1);
+    close(err[0]);
+    int status = -1;
+    waitpid(child, &status, 0);
+    chmod(table.c_str(), 0600);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "the user nobody is not available";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(read_file(table), entries);
+    EXPECT_EQ(files_in(dir), std::vector<std::string>{"highscore.zelko"});
+    EXPECT_GT(got, 0);
+    EXPECT_NE(std::string(said).find("cannot be read"), std::string::npos) << said;
 }
 
 TEST_F(BadHighscoreFile, APipeInItsPlaceNeitherHangsNorStays) {

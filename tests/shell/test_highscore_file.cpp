@@ -2,6 +2,7 @@
 // and saves that fail part way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,11 @@ namespace {
 using bytes = std::vector<unsigned char>;
 
 const size_t FILE_SIZE = 2310;
+
+/// The last part of a path.
+std::string path_name(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
 
 /// The bytes of a valid file, built by hand: record n scores `scores[n]` and
 /// is named "Player<n>"; the bytes after each name are `filler`.
@@ -256,12 +262,14 @@ TEST_F(HighscoreFile, TwoGamesSeeEachOthersEntries) {
 }
 
 /// Saves `table` in a child process that may write at most `limit` bytes to
-/// any file; returns the child's wait status.
-int write_in_child_with_file_limit(highscore_* table, rlim_t limit) {
+/// any file; returns the child's wait status. The child ignores the limit's
+/// signal itself unless `signal_kills` (then only the save may keep it alive).
+int write_in_child_with_file_limit(highscore_* table, rlim_t limit, bool signal_kills = false) {
     fflush(nullptr);
     pid_t child = fork();
     if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
+        if (!signal_kills)
+            signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
         rlimit small{limit, limit};
         if (setrlimit(RLIMIT_FSIZE, &small) != 0)
             _exit(3);
@@ -283,6 +291,12 @@ TEST_F(HighscoreFile, WriteCutShortByTheFileLimitKeepsTheOldTable) {
     int status = write_in_child_with_file_limit(table, 1000);
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(get(), original);
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+
+    // With the signal at its default the save still only fails.
+    status = write_in_child_with_file_limit(table, 1000, true);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
     EXPECT_EQ(get(), original);
     EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
 
@@ -319,6 +333,79 @@ TEST_F(HighscoreFile, MissingDirectoryIsNoHarm) {
     highscore_write(table, 15);
     highscore_file = path.c_str();
     EXPECT_TRUE(files().empty());
+}
+
+TEST_F(HighscoreFile, ALinkedTableIsSavedThroughTheLink) {
+    ASSERT_EQ(mkdir((dir + "/real").c_str(), 0700), 0);
+    const std::string real = dir + "/real/table";
+    FILE* f = fopen(real.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    ASSERT_EQ(symlink("real/table", path.c_str()), 0);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(100, "Linked", table, 15);
+    highscore_write(table, 15);
+    struct stat info;
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)); // still the player's link
+    highscore_ saved[15];
+    highscore_read(saved, 15);
+    EXPECT_STREQ(saved[0].name, "Linked");
+    EXPECT_EQ(get().size(), FILE_SIZE);
+    EXPECT_EQ(files().size(), 2u); // the link and the folder: no temporary file
+    remove(real.c_str());
+    rmdir((dir + "/real").c_str());
+}
+
+TEST_F(HighscoreFile, AReadOnlyTableIsLeftAsItIs) {
+    bytes original = hand_built_file(SCORES, 0);
+    put(original);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(INT32_MAX, "Lost", table, 15);
+    highscore_write(table, 15);
+    EXPECT_EQ(get(), original);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+}
+
+TEST_F(HighscoreFile, TheTemporaryFileNeverFollowsALinkAndDeadSavesAreCleared) {
+    const std::string victim = dir + "/victim";
+    FILE* f = fopen(victim.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("keep me", f);
+    fclose(f);
+    // The name older saves used, planted as a link to another file.
+    const std::string planted = path + ".tmp." + std::to_string(getpid());
+    ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
+    // Temporary files of a save whose process is gone, and of a live one.
+    pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    const std::string stale = "highscore.zelko.tmp." + std::to_string(dead);
+    const std::string live = "highscore.zelko.tmp." + std::to_string(getppid()) + ".Ab12Cd";
+    for (const std::string& name : {stale, stale + ".x1y2z3", live})
+        fclose(fopen((dir + "/" + name).c_str(), "wb"));
+
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_write(table, 15);
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = {"highscore.zelko", live, path_name(planted), "victim"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(get().size(), FILE_SIZE);
+    FILE* v = fopen(victim.c_str(), "rb");
+    char text[16] = {};
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(fread(text, 1, sizeof text, v), 7u);
+    fclose(v);
+    EXPECT_STREQ(text, "keep me");
 }
 
 } // namespace

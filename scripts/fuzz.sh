@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Fuzzes the picture decoding, the sample check and the table reading with
+# libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer), one
+# target after the other, each for SECONDS (default 60).
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: picture sample table)
+# Each target starts from its seeds in tests/fuzz/corpus/ and keeps what it
+# finds in build-fuzz/corpus/TARGET; inputs that break it go to
+# build-fuzz/findings/TARGET/. A summary line per target ends the run; the
+# script fails if any target found something.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-60}"
+shift || true
+targets=("$@")
+((${#targets[@]})) || targets=(picture sample table)
+build="$root/build-fuzz"
+
+# clang and its fuzzing runtime, besides what the game itself needs.
+packages=(clang libclang-rt-14-dev cmake pkg-config liballegro4-dev libgtest-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCAVE_SANITIZE=ON -DCAVE_FUZZ=ON -DCAVE_TESTS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
+
+declare -A max_len=([picture]=16384 [sample]=4096 [table]=4096)
+summary=()
+found=0
+for t in "${targets[@]}"; do
+    corpus="$build/corpus/$t"
+    findings="$build/findings/$t"
+    mkdir -p "$corpus" "$findings"
+    log="$build/fuzz-$t.log"
+    echo "== Fuzzing $t for $seconds s (log: $log) =="
+    set +e
+    ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "$build/tests/fuzz/fuzz_$t" "$corpus" "$root/tests/fuzz/corpus/$t" \
+        -max_total_time="$seconds" -max_len="${max_len[$t]}" -rss_limit_mb=2048 \
+        -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
+    status=$?
+    set -e
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
+    cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1 || echo "cov: ? ft: ?")
+    units=$(find "$corpus" -type f | wc -l)
+    crashes=$(find "$findings" -type f | wc -l)
+    ((status == 0 && crashes == 0)) || found=1
+    summary+=("$t: $runs runs in $seconds s, $cov, corpus $units inputs, findings $crashes (exit $status)")
+done
+echo "== Summary =="
+printf '%s\n' "${summary[@]}"
+exit "$found"
