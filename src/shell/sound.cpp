@@ -11,7 +11,9 @@ bool sound_ready = false;
 SAMPLE* music = nullptr;
 } // namespace
 
-void sound_init() {
+void sound_init(int silent) {
+    if (silent)
+        return;
     detect_digi_driver(DIGI_AUTODETECT);
     // Without a sound device the library installs its silent driver and
     // still succeeds; then there is no point in loading the music at all.
