@@ -6,9 +6,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
 shift
 
-# Debian packages the game, its build and its tests need.
+# Debian packages the game, its build and its tests need (the Debian
+# packaging tools and checkers for the package and install tests).
 packages=(build-essential cmake pkg-config liballegro4-dev libgtest-dev
-          xvfb xdotool x11-utils imagemagick xauth python3)
+          xvfb xdotool x11-utils imagemagick xauth python3
+          debhelper lintian appstream desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

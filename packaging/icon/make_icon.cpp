@@ -1,6 +1,7 @@
 // make_icon: turns one of the game's sprites (an uncompressed 24- or 32-bit
-// BMP file) into the desktop icon: a square RGBA PNG file enlarged by whole
-// pixels, with the mask colour 0xff00ff made transparent.
+// BMP file) into a desktop icon: a square RGBA PNG file of any size, scaled
+// nearest-neighbour (no smoothing, so the pixels stay crisp), with the mask
+// colour 0xff00ff made transparent.
 //
 // Usage: make_icon <sprite.bmp> <icon.png> <size>
 #include <cstdint>
@@ -67,15 +68,17 @@ bool bmp_read(const std::string& path, picture& out) {
     return true;
 }
 
-/// The picture enlarged `scale` times, each pixel becoming a square.
-picture enlarge(const picture& src, int scale) {
+/// The picture scaled to `size` x `size`, each icon pixel taking the colour
+/// of the sprite pixel it falls on.
+picture scale_to(const picture& src, int size) {
     picture out;
-    out.w = src.w * scale;
-    out.h = src.h * scale;
-    out.px.resize((size_t)out.w * out.h);
-    for (int y = 0; y < out.h; y++)
-        for (int x = 0; x < out.w; x++)
-            out.px[(size_t)y * out.w + x] = src.px[(size_t)(y / scale) * src.w + x / scale];
+    out.w = size;
+    out.h = size;
+    out.px.resize((size_t)size * size);
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++)
+            out.px[(size_t)y * size + x] =
+                src.px[(size_t)(y * src.h / size) * src.w + x * src.w / size];
     return out;
 }
 
@@ -166,12 +169,12 @@ int main(int argc, char** argv) {
     if (!bmp_read(argv[1], sprite))
         return 1;
     int size = atoi(argv[3]);
-    if (sprite.w != sprite.h || size < sprite.w || size % sprite.w != 0) {
+    if (sprite.w != sprite.h || size < 1 || size > 1024) {
         fprintf(stderr, "make_icon: a %dx%d sprite cannot make a %dx%d icon\n", sprite.w, sprite.h,
                 size, size);
         return 1;
     }
-    if (!png_write(enlarge(sprite, size / sprite.w), argv[2])) {
+    if (!png_write(scale_to(sprite, size), argv[2])) {
         fprintf(stderr, "make_icon: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -1,19 +1,39 @@
-// main: the program's entry: check the data, set up the screen, keyboard and
-// sound, play games until the player has had enough.
+// main: the program's entry: read the command line, check the data, set up
+// the screen, keyboard and sound, play games until the player has had enough.
 #include <allegro.h>
+#include <xalleg.h>
 #include <cstdio>
+#include <cstdlib>
 
 #include "main/game.h"
 #include "main/options.h"
 #include "shell/assets.h"
 #include "shell/sound.h"
 
-/// Sets a 1024 x 768 mode, full screen if possible, else in a window.
-static bool main_set_graphics() {
+/// Sets a 1024 x 768 mode: a window when `windowed`, else full screen if
+/// possible and a window where it is not.
+static bool main_set_graphics(int windowed) {
     set_color_depth(32);
-    if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, 1024, 768, 0, 0) == 0)
+    if (!windowed && set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, 1024, 768, 0, 0) == 0)
         return true;
     return set_gfx_mode(GFX_AUTODETECT_WINDOWED, 1024, 768, 0, 0) == 0;
+}
+
+/// Starts the graphics library with the game's own window class, so that
+/// docks can match the window to the desktop entry; says what is wrong with
+/// the X display when it cannot start.
+static bool main_start_library() {
+    // The class is read when the library makes its window, inside allegro_init.
+    xwin_set_window_name("cave", "cave");
+    if (allegro_init() == 0)
+        return true;
+    const char* display = getenv("DISPLAY");
+    if (!display || !*display)
+        fprintf(stderr, "cave: no X display to open a window on: DISPLAY is not set\n");
+    else
+        fprintf(stderr, "cave: cannot open the X display DISPLAY=%s (is an X server running?)\n",
+                display);
+    return false;
 }
 
 int main(int argc, char** argv) {
@@ -25,13 +45,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     assets_set_folder(options.data);
-    if (game_check_data_files() != 0 || !game_prepare_run(&options))
+    if (game_check_data_files() != 0 || !game_prepare_run(&options) || !main_start_library())
         return 1;
-    if (allegro_init() != 0) {
-        fprintf(stderr, "cave: the graphics library could not start\n");
-        return 1;
-    }
-    if (!main_set_graphics()) {
+    if (!main_set_graphics(options.windowed)) {
         fprintf(stderr, "cave: could not set a 1024x768 graphics mode (%s)\n", allegro_error);
         allegro_exit();
         return 1;
@@ -39,7 +55,7 @@ int main(int argc, char** argv) {
     set_window_title("The Wizard's Cave");
     install_keyboard();
     get_palette(pal);
-    sound_init();
+    sound_init(options.silent);
     game_init_state();
     game_run();
     int status = game_finish_run();

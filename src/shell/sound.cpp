@@ -103,7 +103,9 @@ SAMPLE* sound_load(const char* name) {
     return sample;
 }
 
-void sound_init() {
+void sound_init(int silent) {
+    if (silent)
+        return;
     detect_digi_driver(DIGI_AUTODETECT);
     // Without a sound device the library installs its silent driver and
     // still succeeds; then there is no point in loading the music at all.

@@ -3,8 +3,9 @@
 
 struct SAMPLE;
 
-/// Installs sound if a device exists; without one the game runs silent.
-void sound_init();
+/// Installs sound if a device exists and `silent` is 0; otherwise the game
+/// runs silent.
+void sound_init(int silent);
 
 /// Stops the current music and plays the named WAV file looping.
 void sound_play_music(const char* name);

@@ -80,12 +80,13 @@ e2e_init() {
     trap 'exit 130' INT TERM
 }
 
-# Starts Xvfb on the first free display from 91 on and waits until it answers.
+# Starts Xvfb on the first free display from 91 on, with a screen of the
+# size given (default 1024x768), and waits until it answers.
 e2e_start_x() {
-    local n t
+    local size="${1:-1024x768}" n t
     for ((n = 91; n < 160; n++)); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
         E2E_XVFB_PID=$!
         for ((t = 0; t < 100; t++)); do
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then
@@ -177,11 +178,13 @@ e2e_find_window() {
 }
 
 # Gives the keyboard focus to the window under the middle of the screen
-# (there is no window manager to do it).
+# (there is no window manager to do it); xdotool names no window there when
+# the game plays in a window of its own, which then gets the focus itself.
 e2e_focus() {
     local WINDOW=""
     timeout 5 xdotool mousemove 512 384 >/dev/null 2>&1 || true
     eval "$(timeout 5 xdotool getmouselocation --shell 2>/dev/null | grep '^WINDOW=')"
+    [[ -z $WINDOW || $WINDOW == 0 ]] && WINDOW="$E2E_WIN"
     if [[ -n $WINDOW ]]; then
         timeout 5 xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
     fi

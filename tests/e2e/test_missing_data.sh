@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Started from a folder without its data files the game says which files are
 # missing and where it looked, and ends with status 1 before opening a window.
+# With its data but without an X server it says that DISPLAY is the problem,
+# and ends with status 1 too.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -34,4 +36,16 @@ err="$(cat "$E2E_WORK/game.err")"
 grep -qF GameOver.bmp <<<"$err" || e2e_fail "the message does not name GameOver.bmp"
 grep -qF TitelScreen.bmp <<<"$err" && e2e_fail "the message names TitelScreen.bmp, which is there"
 grep -qF "$E2E_RUN" <<<"$err" || e2e_fail "the message does not name the folder $E2E_RUN"
+
+# All the data, but DISPLAY unset, then naming a display no server answers.
+e2e_copy_data "$E2E_WORK/full"
+no_server=":$((170 + RANDOM % 80))"
+for display in "" "$no_server"; do
+    e2e_start_in "$E2E_RUN" env ${display:+DISPLAY=$display} "$E2E_CAVE" --silent
+    e2e_wait_exit 20
+    [[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 with DISPLAY='$display', got $E2E_STATUS"
+    err="$(cat "$E2E_WORK/game.err")"
+    grep -q "^cave: .*DISPLAY" <<<"$err" || e2e_fail "the message does not name DISPLAY: $err"
+    [[ -z $display ]] || grep -qF "$display" <<<"$err" || e2e_fail "the message does not name $display"
+done
 echo "PASS"

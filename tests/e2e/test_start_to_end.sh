@@ -2,16 +2,27 @@
 # One whole game in a real window: title, name, the story screens and the
 # control sheet, the game screen, Escape, the end screens, the highscore table
 # and "Play again?" answered no, after which the program ends with status 0.
+# Played with --windowed on a screen larger than the game, where full screen
+# would show up as a bare window in the middle: the game's own window, of the
+# class "cave", is shown at 1024x768 instead.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
 NAME="Tester"
-e2e_start_x
+e2e_start_x 1280x1024
 e2e_copy_data
 e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
-e2e_start_in "$E2E_RUN" "$E2E_CAVE"
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --windowed
 e2e_find_window
+
+# The titled window itself is on the screen, 1024x768, with the game's class.
+info="$(xwininfo -id "$E2E_WIN")"
+grep -q "Map State: IsViewable" <<<"$info" || e2e_fail "the game's window is not shown: $info"
+grep -qE "geometry 1024x768[+-]" <<<"$info" || e2e_fail "the game's window is not 1024x768: $info"
+[[ $(xprop -id "$E2E_WIN" WM_CLASS) == 'WM_CLASS(STRING) = "cave", "cave"' ]] ||
+    e2e_fail "the window's class is not cave: $(xprop -id "$E2E_WIN" WM_CLASS)"
+e2e_log "a 1024x768 window of class cave on a 1280x1024 screen"
 
 # Title, name, the four story screens and the control sheet; any key starts.
 e2e_play_intro "$NAME" space
