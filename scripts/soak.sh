@@ -8,7 +8,7 @@
 #   3. GAMES / 10 more under the sanitizers with a sturdy player, who goes
 #      deep enough to meet the last creatures and find the way out;
 #   4. the whole allocation sweep of the unit tests under the sanitizers,
-#      every one of its 400 failure points (./check plays one in four);
+#      every one of its 400 failure points (./check plays one in two);
 #   5. the memory a run holds: 100 games against 1 on the normal build.
 # Any sanitizer finding, crash, hang, or game without one of the eight end
 # causes makes the script fail.
