@@ -7,7 +7,9 @@
 #      then (single failures and dry spells in which every one fails);
 #   3. GAMES / 10 more under the sanitizers with a sturdy player, who goes
 #      deep enough to meet the last creatures and find the way out;
-#   4. the memory a run holds: 100 games against 1 on the normal build.
+#   4. the whole allocation sweep of the unit tests under the sanitizers,
+#      every one of its 400 failure points (./check plays one in two);
+#   5. the memory a run holds: 100 games against 1 on the normal build.
 # Any sanitizer finding, crash, hang, or game without one of the eight end
 # causes makes the script fail.
 #
@@ -83,7 +85,7 @@ sum_parts() {
 }
 
 echo "== Building the driver =="
-build_driver "$asan_build" -DCAVE_SANITIZE=ON
+build_driver "$asan_build" -DCAVE_SANITIZE=ON -DCAVE_TESTS=ON
 build_driver "$normal_build"
 
 start=$SECONDS
@@ -104,6 +106,14 @@ sturdy_games=$(((games + 9) / 10))
 echo "== $sturdy_games games under the sanitizers with a sturdy player (--sturdy) =="
 run_parts sturdy "$sturdy_games" --sturdy --max-turns 2000
 sum_parts sturdy
+echo "time: $((SECONDS - start)) s"
+
+start=$SECONDS
+echo "== The whole allocation sweep under the sanitizers (CAVE_OOM_STRIDE=1) =="
+cmake --build "$asan_build" -j"$jobs" --target test_main >/dev/null
+CAVE_OOM_STRIDE=1 ctest --test-dir "$asan_build" -R '^main\.(OutOfMemory|Allocations/)' \
+    -j"$jobs" --output-on-failure >"$logs/sweep" 2>&1 || { tail -n 40 "$logs/sweep"; exit 1; }
+grep -E 'tests passed|Total Test time' "$logs/sweep"
 echo "time: $((SECONDS - start)) s"
 
 echo "== Memory held: 100 games against 1, seed $seed, normal build =="
