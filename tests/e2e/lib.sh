@@ -208,17 +208,16 @@ e2e_find_window() {
 
 # Gives the keyboard focus to the window under the middle of the screen
 # (there is no window manager to do it); false while only the root window
-# is there. xdotool names no window under the pointer when the game plays in
-# a window of its own: that window gets the focus once it is shown.
+# is there. xdotool names window 0 under the pointer when it finds no client
+# window there (the game's own window, or its full-screen window): the game's
+# window then gets the focus.
 e2e_focus() {
     local WINDOW="" root
     root="$(xwininfo -root 2>/dev/null | awk '/Window id:/ { print $4 }')"
     timeout 5 xdotool mousemove 512 384 >/dev/null 2>&1 || true
     eval "$(timeout 5 xdotool getmouselocation --shell 2>/dev/null | grep '^WINDOW=')"
-    if [[ -z $WINDOW || $WINDOW == 0 || $WINDOW == "$root" ]]; then
-        [[ -n $E2E_WIN ]] && xwininfo -id "$E2E_WIN" 2>/dev/null | grep -q IsViewable || return 1
-        WINDOW="$E2E_WIN"
-    fi
+    [[ -n $WINDOW ]] && ((WINDOW != root)) || return 1
+    ((WINDOW != 0)) || WINDOW="$E2E_WIN"
     timeout 5 xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
 }
 
