@@ -17,16 +17,7 @@ build="$root/build-fuzz"
 
 # clang and its fuzzing runtime, besides what the game itself needs.
 packages=(clang libclang-rt-14-dev cmake pkg-config liballegro4-dev libgtest-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" "${packages[@]}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCAVE_SANITIZE=ON -DCAVE_FUZZ=ON -DCAVE_TESTS=ON >/dev/null

@@ -11,24 +11,7 @@ shift
 packages=(build-essential cmake pkg-config liballegro4-dev libgtest-dev
           xvfb xdotool x11-utils imagemagick xauth python3
           debhelper lintian appstream desktop-file-utils)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    if [[ $(id -u) -eq 0 ]]; then
-        sudo_cmd=()
-    elif command -v sudo >/dev/null; then
-        sudo_cmd=(sudo)
-    else
-        echo "Please install these Debian packages as root: ${missing[*]}" >&2
-        exit 1
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" "${packages[@]}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
