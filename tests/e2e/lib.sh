@@ -156,7 +156,9 @@ e2e_write_low_highscores() {
 e2e_start_in() {
     local dir="$1"
     shift
-    e2e_sanitizer_report && e2e_fail "the sanitizers reported an error of the last game (game.err)"
+    if e2e_sanitizer_report; then
+        e2e_fail "the sanitizers reported an error of the last game (game.err)"
+    fi
     (cd "$dir" && exec "$@") >"$E2E_WORK/game.out" 2>"$E2E_WORK/game.err" &
     E2E_GAME_PID=$!
     e2e_log "started $* in $dir (pid $E2E_GAME_PID)"
@@ -176,7 +178,9 @@ e2e_stop_game() {
         wait "$E2E_GAME_PID" 2>/dev/null
     fi
     E2E_GAME_PID=""
-    e2e_sanitizer_report && e2e_fail "the sanitizers reported an error of the game (game.err)"
+    if e2e_sanitizer_report; then
+        e2e_fail "the sanitizers reported an error of the game (game.err)"
+    fi
 }
 
 # True while the started process runs.
