@@ -31,8 +31,9 @@ static bool main_start_library() {
     if (!display || !*display)
         fprintf(stderr, "cave: no X display to open a window on: DISPLAY is not set\n");
     else
-        fprintf(stderr, "cave: cannot open the X display DISPLAY=%s (is an X server running?)\n",
-                display);
+        fprintf(stderr,
+                "cave: cannot open the X display DISPLAY=%s (is an X server running?)%s%s\n",
+                display, *allegro_error ? ": " : "", allegro_error);
     return false;
 }
 

@@ -112,8 +112,12 @@ e2e_init() {
 # until it takes connections.
 e2e_start_x() {
     local size="${1:-1024x768}" t n=""
+    # One server starts at a time on this machine: two that pick a display
+    # at the same moment can trip over each other's lock and socket files.
+    exec 7>"${TMPDIR:-/tmp}/cave-e2e-xvfb.lock"
+    flock -w 60 7 || e2e_fail "another test has been starting its X server for a minute"
     Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp \
-        3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
+        3>"$E2E_WORK/display" 7>&- >"$E2E_WORK/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     for ((t = 0; t < 600; t++)); do
         n="$(cat "$E2E_WORK/display" 2>/dev/null)"
@@ -125,6 +129,8 @@ e2e_start_x() {
     [[ -n $n ]] || e2e_fail "Xvfb named no display within 30 s"
     export DISPLAY=":$n"
     xdpyinfo >/dev/null 2>&1 || e2e_fail "the X server on $DISPLAY does not answer"
+    [[ -S /tmp/.X11-unix/X$n ]] || e2e_fail "the X server on $DISPLAY has no socket"
+    exec 7>&-
     e2e_log "X server up on $DISPLAY"
 }
 
