@@ -390,11 +390,6 @@ const char* assets_table_file(int index) {
     return nullptr;
 }
 
-int assets_is_plain_file(const char* name) {
-    struct stat info;
-    return name && stat(name, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 int assets_picture_is_sound(const char* name) {
     bmp_file b;
     return bmp_open(assets_path(name).c_str(), 0, &b) && bmp_decode(&b, nullptr);

@@ -40,10 +40,6 @@ void draw_release();
 /// (palette into `pal`); null when it is missing or not one the game reads.
 BITMAP* assets_load_bitmap(const char* name);
 
-/// 1 if `name` is a regular file (not a folder, pipe or device), so reading it
-/// can neither fail oddly nor block.
-int assets_is_plain_file(const char* name);
-
 /// Opens `name` for reading if it is a regular file (a folder, pipe or
 /// device is refused, without blocking); its size into *size. Null else.
 FILE* assets_open_plain(const char* name, long* size);
