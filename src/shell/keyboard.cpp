@@ -37,12 +37,30 @@ constexpr int last_plain_scancode = 114;
 
 void (*poll_hook)() = nullptr;
 
+/// The switch keys, and which of them are down: a key that acted stays
+/// hidden from the waits until it is released.
+constexpr int max_switches = 8;
+zelkokey_switch_ switches[max_switches];
+bool switch_down[max_switches];
+int switch_count = 0;
+
+/// 1 while a name is typed: the switch keys that type letters rest then.
+bool typing_text = false;
+
+/// 1 if `scancode` belongs to a switch key that is down.
+bool keyboard_switch_hides(int scancode) {
+    for (int i = 0; i < switch_count; i++)
+        if (switch_down[i] && switches[i].scancode == scancode)
+            return true;
+    return false;
+}
+
 /// The action code of the first command key held, or -2 when none is.
 int keyboard_scan_command() {
     if (key[KEY_ESC])
         return ZELKOKEY_ESCAPE;
     for (const key_binding& k : command_keys)
-        if (key[k.scancode])
+        if (key[k.scancode] && !keyboard_switch_hides(k.scancode))
             return k.code;
     return -2;
 }
@@ -106,11 +124,36 @@ bool keyboard_text_accepts(int c) {
 
 } // namespace
 
+void zelkokey_add_switch(const zelkokey_switch_* entry) {
+    if (entry && switch_count < max_switches) {
+        switches[switch_count] = *entry;
+        switch_down[switch_count++] = false;
+    }
+}
+
+void zelkokey_clear_switches() {
+    switch_count = 0;
+}
+
+void zelkokey_check_switches() {
+    const bool alt = key[KEY_ALT] || key[KEY_ALTGR];
+    for (int i = 0; i < switch_count; i++) {
+        const zelkokey_switch_& s = switches[i];
+        if (!key[s.scancode]) {
+            switch_down[i] = false;
+        } else if (!switch_down[i] && alt == (s.with_alt != 0) && (s.in_text || !typing_text)) {
+            switch_down[i] = true;
+            s.action();
+        }
+    }
+}
+
 void zelkokey_poll() {
     if (recording_replaying())
         return; // the recording answers: no keyboard to wait for
     if (poll_hook) {
         poll_hook();
+        zelkokey_check_switches();
         return;
     }
     if (keyboard_needs_poll())
@@ -120,6 +163,9 @@ void zelkokey_poll() {
     // instead; the library refreshes key[] only every 10 ms anyway.
     const timespec pause = {0, poll_pause_ns};
     nanosleep(&pause, nullptr);
+    // Last, so that a switch key that went down while we slept is taken
+    // before the waits look at the keys.
+    zelkokey_check_switches();
 }
 
 void zelkokey_set_poll(void (*poll)()) {
@@ -128,7 +174,7 @@ void zelkokey_set_poll(void (*poll)()) {
 
 int zelkokey_check_for_key() {
     for (int sc = 0; sc <= last_plain_scancode; sc++)
-        if (key[sc])
+        if (key[sc] && !keyboard_switch_hides(sc))
             return 1;
     return 0;
 }
@@ -228,6 +274,7 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
     buffer[0] = 0;
     clear_keybuf();
     BITMAP* under = keyboard_keep_row(bitmap, x, y);
+    typing_text = true;
     int length = 0, drawn = 0;
     int c = 0;
     while (!(c == 13 && length != 0) && length < size - 1) {
@@ -246,6 +293,7 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
         drawn = text_length(font, buffer);
         assets_show(bitmap);
     }
+    typing_text = false;
     if (under)
         destroy_bitmap(under);
     zelkokey_wait_press();

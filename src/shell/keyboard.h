@@ -20,6 +20,26 @@ enum zelkokey_code {
     ZK_EAT = 15, ZK_QUIT = 16, ZK_ZAP = 17
 };
 
+/// A switch key: the poll point acts on it itself whenever the game waits for
+/// a key (the full-screen switch, the music switch), so it is never an answer
+/// to a wait and never recorded.
+struct zelkokey_switch_ {
+    int scancode;     // the key
+    int with_alt;     // 1: only with Alt held; 0: only without it
+    int in_text;      // 1: also while a name is typed (0 for keys that type)
+    void (*action)(); // what the key does
+};
+
+/// Adds a switch key (at most eight); with Alt, its key is not also a press.
+void zelkokey_add_switch(const zelkokey_switch_* entry);
+
+/// Removes every switch key (tests).
+void zelkokey_clear_switches();
+
+/// Acts on the switch keys that went down since the last look; called by the
+/// poll point, and by any loop that watches the keyboard on its own.
+void zelkokey_check_switches();
+
 /// 1 if any key with a scancode from 0 to 114 is held (modifiers don't count).
 int zelkokey_check_for_key();
 

@@ -234,6 +234,7 @@ void recording_pause(int kind, long long value) {
     last_kind = kind;
     last_value = value;
     for (int waited = 0; watching; waited += pause_slice_ms) {
+        zelkokey_check_switches();
         if (key[KEY_ESC]) {
             printf("cave: replay stopped\n");
             exit(0);

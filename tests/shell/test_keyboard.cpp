@@ -70,6 +70,36 @@ TEST_F(Keyboard, ModifierKeysAreNotKeys) {
     EXPECT_EQ(zelkokey_check_for_key(), 1);
 }
 
+namespace {
+int switch_presses = 0;
+void keyboard_test_switch() {
+    switch_presses++;
+}
+} // namespace
+
+TEST_F(Keyboard, SwitchKeysActOncePerPressAndAreNeverAnAnswer) {
+    switch_presses = 0;
+    const zelkokey_switch_ alt_enter = {KEY_ENTER, 1, 1, keyboard_test_switch};
+    const zelkokey_switch_ letter = {KEY_M, 0, 0, keyboard_test_switch};
+    zelkokey_add_switch(&alt_enter);
+    zelkokey_add_switch(&letter);
+    keys_hold_only({KEY_ALT, KEY_ENTER}); // held two polls: acts once, then hidden
+    keys_hold({KEY_ALT, KEY_ENTER});
+    keys_press(KEY_M);
+    keys_press(KEY_Z);
+    EXPECT_EQ(zelkokey_get_a_key(), ZK_ZAP);
+    EXPECT_EQ(switch_presses, 2);
+    keys_reset();
+    keys_hold_only({KEY_ENTER}); // without Alt, Enter is the pick-up key again
+    EXPECT_EQ(zelkokey_get_a_key(), ZK_CENTRE);
+    keys_reset();
+    keys_type("m\r"); // a name takes the letter, and the music stays as it was
+    char name[8];
+    zelkokey_TextIn(bmp, 0, 0, name, sizeof name);
+    EXPECT_STREQ(name, "m");
+    EXPECT_EQ(switch_presses, 2);
+}
+
 TEST_F(Keyboard, NumberEntry) {
     keys_press(KEY_ENTER); // before any digit: ignored
     keys_press(KEY_4);

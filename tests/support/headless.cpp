@@ -83,6 +83,7 @@ void headless_setup_once() {
 void headless_init() {
     headless_setup_once();
     keys_reset();
+    zelkokey_clear_switches();
     clear_to_color(screen, 0);
     clear_to_color(bmp, 0);
 }
