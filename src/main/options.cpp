@@ -173,6 +173,9 @@ void options_print_usage(FILE* to) {
           "  -h, --help           show this help and exit\n"
           "      --version        show the version and exit\n"
           "\n"
+          "Keys: the arrows, the keypad or the digits 1-9 step (5 picks up); Home,\n"
+          "Page Up, End and Page Down step diagonally; M switches the music off/on.\n"
+          "\n"
           "The highscore table, highscore.zelko, is kept in the working folder.\n",
           to);
 }

@@ -19,6 +19,10 @@ struct key_binding {
 };
 
 // scancode       action code
+// The keys after Z are for keyboards without a keypad, after the older ones
+// so that those keep their order: Home, Page Up, End and Page Down lie like
+// the keypad's corners, and the main keyboard's digits give the keypad's codes.
+// clang-format off
 constexpr key_binding command_keys[] = {
     {KEY_1_PAD, 1},        {KEY_2_PAD, 2},  {KEY_DOWN, 2},    {KEY_3_PAD, 3},
     {KEY_4_PAD, 4},        {KEY_LEFT, 4},   {KEY_6_PAD, 6},   {KEY_RIGHT, 6},
@@ -26,7 +30,12 @@ constexpr key_binding command_keys[] = {
     {KEY_5_PAD, 5},        {KEY_P, 5},      {KEY_ENTER, 5},   {KEY_SPACE, ZK_STAND},
     {KEY_I, ZK_INVENTORY}, {KEY_Y, ZK_YES}, {KEY_N, ZK_NO},   {KEY_U, ZK_USE},
     {KEY_D, ZK_DROP},      {KEY_E, ZK_EAT}, {KEY_Q, ZK_QUIT}, {KEY_Z, ZK_ZAP},
+    {KEY_HOME, 7},         {KEY_PGUP, 9},   {KEY_END, 1},     {KEY_PGDN, 3},
+    {KEY_1, 1},            {KEY_2, 2},      {KEY_3, 3},       {KEY_4, 4},
+    {KEY_5, 5},            {KEY_6, 6},      {KEY_7, 7},       {KEY_8, 8},
+    {KEY_9, 9},
 };
+// clang-format on
 
 /// How long the poll point sleeps: short against the 10 ms in which the
 /// library takes in the keys, long enough to leave the processor idle.

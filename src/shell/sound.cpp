@@ -13,10 +13,17 @@
 #include <vector>
 
 #include "shell/assets.h"
+#include "shell/keyboard.h"
 
 namespace {
 bool sound_ready = false;
 SAMPLE* music = nullptr;
+
+/// The loop the game plays now ("" when none), and whether the player has
+/// the music on: switched off, the loop is only remembered, so that the
+/// switch brings back what the game plays by then.
+std::string music_name;
+bool music_on = true;
 
 /// The names of the broken samples already reported on stderr.
 std::vector<std::string> reported;
@@ -106,7 +113,12 @@ SAMPLE* sound_load(const char* name) {
 void sound_init(int silent) {
     if (silent)
         return;
+    static const zelkokey_switch_ music_switch = {KEY_M, 0, 0, sound_switch_music};
+    zelkokey_add_switch(&music_switch);
     detect_digi_driver(DIGI_AUTODETECT);
+    // The game plays one sample at a time, so that voice may use the
+    // mixer's whole range instead of a share kept for others.
+    set_volume_per_voice(0);
     // Without a sound device the library installs its silent driver and
     // still succeeds; then there is no point in loading the music at all.
     sound_ready = install_sound(DIGI_AUTODETECT, MIDI_NONE, "") == 0 && digi_driver &&
@@ -114,8 +126,33 @@ void sound_init(int silent) {
 }
 
 void sound_stop_music() {
+    music_name.clear();
     if (sound_ready && music)
         stop_sample(music);
+}
+
+/// Loads and plays the remembered loop, when the music is on.
+static void sound_start_music() {
+    if (!sound_ready || !music_on || music_name.empty())
+        return;
+    music = sound_load(music_name.c_str());
+    if (music)
+        play_sample(music, 128, 128, 1000, 1);
+}
+
+void sound_switch_music() {
+    music_on = !music_on;
+    if (!music_on) {
+        const std::string keep = music_name;
+        sound_release();
+        music_name = keep;
+    } else if (!music) {
+        sound_start_music();
+    }
+}
+
+int sound_music_is_on() {
+    return music_on ? 1 : 0;
 }
 
 void sound_release() {
@@ -127,9 +164,6 @@ void sound_release() {
 
 void sound_play_music(const char* name) {
     sound_release();
-    if (!sound_ready)
-        return;
-    music = sound_load(name);
-    if (music)
-        play_sample(music, 128, 128, 1000, 1);
+    music_name = name;
+    sound_start_music();
 }

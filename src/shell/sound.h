@@ -3,8 +3,8 @@
 
 struct SAMPLE;
 
-/// Installs sound if a device exists and `silent` is 0; otherwise the game
-/// runs silent.
+/// Installs sound if a device exists and `silent` is 0, with M as the music
+/// switch; otherwise the game runs silent.
 void sound_init(int silent);
 
 /// Stops the current music and plays the named WAV file looping.
@@ -15,6 +15,13 @@ void sound_stop_music();
 
 /// Stops and frees the current music sample.
 void sound_release();
+
+/// The M key: switches the music off or back on; the loop the game plays
+/// by then comes back.
+void sound_switch_music();
+
+/// 1 while the player has the music on (the start), 0 once switched off.
+int sound_music_is_on();
 
 /// 1 if the file at `path` is a WAV sample the game trusts the library to
 /// load and play: plain PCM of 8 or 16 bits, mono or stereo, at a sane rate,

@@ -13,7 +13,10 @@
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
+#include "shell/keyboard.h"
 #include "shell/recording.h"
+#include "shell/sound.h"
+#include "shell/sound_capture.h"
 #include "world/character.h"
 #include "world/room.h"
 
@@ -305,4 +308,39 @@ TEST(GameFiles, MissingDataFilesAreNamed) {
     EXPECT_NE(err.find("quiet.wav"), std::string::npos);
     EXPECT_NE(err.find(dir), std::string::npos);
     EXPECT_EQ(game_check_data_files(), 0); // the data folder itself has them all
+}
+
+/// M at any wait switches the music off and on, through the library's own
+/// mixer; switched on again, the loop the game plays by then comes back.
+TEST(MusicSwitch, MSilencesAndRestoresWhatPlaysNow) {
+    headless_init();
+    ASSERT_TRUE(sound_capture_offer());
+    sound_init(0);
+    const int frames = 22 * 512; // a quarter of a second, in whole blocks
+    std::vector<int16_t> fresh(2 * frames), heard(2 * frames);
+    sound_play_music("quiet.wav");
+    ASSERT_TRUE(sound_capture_mix(fresh.data(), frames));
+    EXPECT_NE(fresh, std::vector<int16_t>(2 * frames)) << "the loop is not heard";
+
+    sound_play_music("lugn.wav");
+    keys_press(KEY_M); // M is no answer to the wait: Space is
+    keys_press(KEY_SPACE);
+    zelkokey_wait_press();
+    EXPECT_TRUE(key[KEY_SPACE]);
+    EXPECT_EQ(sound_music_is_on(), 0);
+    ASSERT_TRUE(sound_capture_mix(heard.data(), frames));
+    EXPECT_EQ(heard, std::vector<int16_t>(2 * frames)) << "switched off, yet heard";
+    sound_play_music("quiet.wav"); // the game moves on while it is off
+    ASSERT_TRUE(sound_capture_mix(heard.data(), frames));
+    EXPECT_EQ(heard, std::vector<int16_t>(2 * frames)) << "switched off, yet heard";
+
+    keys_reset();
+    keys_press(KEY_M);
+    keys_press(KEY_SPACE);
+    zelkokey_wait_press();
+    EXPECT_EQ(sound_music_is_on(), 1);
+    ASSERT_TRUE(sound_capture_mix(heard.data(), frames));
+    EXPECT_EQ(heard, fresh) << "not the loop the game plays now, from its start";
+    sound_release();
+    remove_sound();
 }

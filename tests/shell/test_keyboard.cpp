@@ -43,12 +43,23 @@ TEST_F(Keyboard, CommandKeysFollowTheTableOrder) {
                  {KEY_E, 15},
                  {KEY_Q, 16},
                  {KEY_Z, 17},
-                 {KEY_ESC, ZELKOKEY_ESCAPE}};
+                 {KEY_ESC, ZELKOKEY_ESCAPE},
+                 {KEY_HOME, 7},
+                 {KEY_PGUP, 9},
+                 {KEY_END, 1},
+                 {KEY_PGDN, 3},
+                 {KEY_1, 1},
+                 {KEY_5, 5},
+                 {KEY_9, 9}};
     for (auto c : cases) {
         keys_reset();
         keys_press(c.scancode);
         EXPECT_EQ(zelkokey_get_a_key(), c.code) << "scancode " << c.scancode;
     }
+    // The keys without a keypad come after every older key of the table.
+    keys_reset();
+    keys_hold({KEY_HOME, KEY_Z});
+    EXPECT_EQ(zelkokey_get_a_key(), ZK_ZAP);
 }
 
 TEST_F(Keyboard, GetAKeyIgnoresUnmappedKeysAndReturnsAtOnceWhenHeld) {

@@ -447,6 +447,8 @@ TEST_F(Datagen, MusicLoopsAreLongMonoAndSeamless) {
         for (int16_t v : s.samples)
             peak = std::max(peak, std::abs(static_cast<int>(v)));
         EXPECT_GT(peak, 8000) << name << " is nearly silent";
+        // Every loop is mastered to the same peak, -1 dBFS, and none clips.
+        EXPECT_NEAR(20 * std::log10(peak / 32768.0), -1.0, 0.01) << name;
     }
 }
 

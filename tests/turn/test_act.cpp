@@ -118,6 +118,13 @@ TEST_F(TurnAct, AStepOntoFloorWalksAndEndsTheCall) {
     EXPECT_EQ(at(10, 10)->being, nullptr);
     EXPECT_EQ(keys_remaining(), 2);
     EXPECT_FLOAT_EQ(player->props->fullness, 50.0f - 80.0f / 600.0f);
+    keys_reset(); // a keyboard without a keypad: Home, then the digit 3
+    keys_press(KEY_HOME);
+    keys_press(KEY_3);
+    user_act();
+    EXPECT_EQ(at(10, 8)->being, player);
+    user_act();
+    EXPECT_EQ(at(11, 9)->being, player);
 }
 
 // ---- picking up ----

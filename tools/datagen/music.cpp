@@ -33,7 +33,6 @@ struct piece {
     float beats = 16;
     float echo_beats = 0;
     float echo_feedback = 0;
-    float gain = 1;
     std::vector<voice> voices;
 };
 
@@ -198,15 +197,23 @@ void loop_fade(std::vector<float>& buf) {
     }
 }
 
-/// Scales the loop to a comfortable level and converts it to 16-bit samples.
-std::vector<int16_t> loop_finish(const std::vector<float>& buf, float gain) {
+/// The loudest sample of every loop: -1 dBFS, a little headroom below full
+/// scale. The game plays one loop at a time through the mixer's whole
+/// range, so the loops are mastered alike and loud, and the game's play
+/// volume sets what the player hears.
+constexpr double PEAK_SAMPLE = 29204; // 32768 * 10^(-1/20)
+
+/// Rounds the loudest peaks off gently and converts the loop to 16-bit
+/// samples whose loudest one is exactly PEAK_SAMPLE.
+std::vector<int16_t> loop_finish(const std::vector<float>& buf) {
     float peak = 1e-6f;
     for (float v : buf)
         peak = std::max(peak, std::fabs(v));
+    constexpr double drive = 0.9; // how far into the soft curve the peak goes
+    const double scale = PEAK_SAMPLE / std::tanh(drive);
     std::vector<int16_t> out(buf.size());
     for (size_t i = 0; i < buf.size(); i++)
-        out[i] =
-            static_cast<int16_t>(std::lround(std::tanh(buf[i] / peak * 0.9f) * 22000.0f * gain));
+        out[i] = static_cast<int16_t>(std::lround(std::tanh(buf[i] / peak * drive) * scale));
     return out;
 }
 
@@ -229,8 +236,6 @@ bool piece_read(const std::string& path, piece& p) {
             p.beats = std::atof(w[1].c_str());
         else if (w[0] == "echo" && w.size() == 3)
             p.echo_beats = std::atof(w[1].c_str()), p.echo_feedback = std::atof(w[2].c_str());
-        else if (w[0] == "gain" && w.size() == 2)
-            p.gain = std::atof(w[1].c_str());
         else if (w[0] == "voice" && w.size() == 3)
             p.voices.push_back({w[1], static_cast<float>(std::atof(w[2].c_str())), {}});
         else if (!p.voices.empty())
@@ -261,6 +266,6 @@ bool music_render_file(const std::string& path, music_loop& out) {
     loop_effects(p, buf);
     loop_fade(buf);
     out.file = p.file;
-    out.samples = loop_finish(buf, p.gain);
+    out.samples = loop_finish(buf);
     return true;
 }

@@ -6,7 +6,6 @@
 //   tempo BPM               beats per minute
 //   length BEATS            length of the loop in beats
 //   echo BEATS FEEDBACK     optional echo: delay in beats, feedback 0..1
-//   gain LEVEL              optional loudness, 1 for full (the default)
 //   voice INSTRUMENT VOLUME a voice, followed by its notes on the next lines
 //
 // Notes are NAME:BEATS tokens: C4:1, F#3:0.5, Bb2:2, a chord C3+E3+G3:4, a
@@ -15,7 +14,8 @@
 // round the loop, so a note that rings past the end carries on at the start
 // and the loop has no seam. The loop then fades in and out over its first
 // and last 20 ms, so that it starts and ends on silence: no click when the
-// music starts, and a seam from silence to silence.
+// music starts, and a seam from silence to silence. Every loop is mastered
+// to the same peak, -1 dBFS.
 #pragma once
 #include <cstdint>
 #include <string>
