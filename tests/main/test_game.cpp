@@ -11,6 +11,7 @@
 #include "headless.h"
 #include "table_folder.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
 #include "shell/recording.h"
@@ -287,6 +288,72 @@ TEST_F(Game, BadRecordingsAreRefused) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("ended before the recording did"),
               std::string::npos);
     unlink(tape.c_str());
+}
+
+/// The number of pixels in which two screens differ.
+static int screens_differ(BITMAP* a, BITMAP* b) {
+    int differ = 0;
+    for (int y = 0; y < a->h; y++)
+        for (int x = 0; x < a->w; x++)
+            differ += getpixel(a, x, y) != getpixel(b, x, y);
+    return differ;
+}
+
+/// The contents of a file.
+static std::string file_text(const std::string& path) {
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "r")) {
+        for (int c; (c = fgetc(f)) != EOF;)
+            text += char(c);
+        fclose(f);
+    }
+    return text;
+}
+
+/// F1 and ? in play show the control sheet until a key is pressed, then the
+/// screen as it was; no turn passes and nothing is recorded, so a game with
+/// help is the game without it.
+TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
+    BITMAP* before = create_bitmap(screen->w, screen->h);
+    BITMAP* sheet = create_bitmap(1024, 768);
+    assets_load_screen(sheet, "ControlInfo.bmp");
+    int sheet_differ = -1, back_differ = -1;
+    auto play = [&](const std::string& tape, bool help) {
+        keys_reset();
+        EXPECT_TRUE(recording_start(tape.c_str()));
+        game_seed_games(1, 7);
+        script_intro("Hal");
+        keys_press(KEY_RIGHT);
+        if (help) {
+            keys_call([&] { blit(screen, before, 0, 0, 0, 0, screen->w, screen->h); });
+            keys_press(KEY_F1);
+            keys_call([&] { sheet_differ = screens_differ(screen, sheet); });
+            keys_press(KEY_A);
+            keys_call([&] { back_differ = screens_differ(screen, before); });
+            keys_press(KEY_SLASH); // the key of ?, closed by Space, which is no turn here
+            keys_press(KEY_SPACE);
+        }
+        keys_press(KEY_DOWN);
+        keys_press(KEY_Q);
+        script_end(false);
+        testing::internal::CaptureStdout();
+        game_play_one();
+        testing::internal::GetCapturedStdout();
+        game_finish_run();
+        return last_game;
+    };
+    const std::string plain = std::string(dir) + "/plain.txt", helped = std::string(dir) + "/h.txt";
+    game_summary_ without = play(plain, false), with = play(helped, true);
+    EXPECT_EQ(sheet_differ, 0);
+    EXPECT_EQ(back_differ, 0);
+    EXPECT_EQ(with.turns, without.turns);
+    EXPECT_EQ(with.score, without.score);
+    EXPECT_EQ(file_text(helped), file_text(plain));
+    EXPECT_NE(file_text(plain).find("key 2\n"), std::string::npos);
+    destroy_bitmap(before);
+    destroy_bitmap(sheet);
+    unlink(plain.c_str());
+    unlink(helped.c_str());
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {
