@@ -285,8 +285,9 @@ int recording_pause_at(int shift) {
     return pause > longest_pause_ms ? longest_pause_ms : static_cast<int>(pause);
 }
 
-/// Puts in the window title what the replay does: "replay", "replay -
-/// paused", "replay - 4x", "replay - 1/2x" or "replay - full speed".
+/// Puts in the window title, after the game's name, what the replay does:
+/// "replay", "replay - paused", "replay - 4x", "replay - 1/2x" or "replay -
+/// full speed".
 void recording_show_title() {
     char text[sizeof title];
     if (paused)
@@ -301,7 +302,9 @@ void recording_show_title() {
         snprintf(text, sizeof text, "replay - 1/%dx", 1 << -speed_shift);
     if (strcmp(text, title) != 0) {
         snprintf(title, sizeof title, "%s", text);
-        set_window_title(title);
+        char window[sizeof title + 32];
+        snprintf(window, sizeof window, "The Wizard's Cave - %s", title);
+        set_window_title(window);
     }
 }
 
@@ -376,11 +379,8 @@ int recording_load(const char* path, int pause, int watch) {
     paused = false;
     watching = watch;
     last_kind = -1;
-    if (watching) {
-        memset(keys_down, 0, sizeof keys_down);
-        title[0] = 0;
-        recording_show_title();
-    }
+    memset(keys_down, 0, sizeof keys_down);
+    title[0] = 0; // told at the first pause, when the window is there
     mode = MODE_REPLAY;
     return 1;
 }
