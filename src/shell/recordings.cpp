@@ -237,6 +237,10 @@ bool recordings_end_score(int dir, const char* file, int* score) {
 void recordings_enable(int on) {
     enabled = on != 0;
     said = false;
+    // A file-size limit must fail a recording's writes (the copy is then
+    // dropped and said), not end the game with its signal.
+    if (enabled)
+        signal(SIGXFSZ, SIG_IGN);
 }
 
 void recordings_game_begins() {
@@ -315,13 +319,15 @@ int recordings_any() {
         return 0;
     recordings_index_ index;
     recordings_read_index(dir, &index);
-    close(dir);
     highscore_ table[HIGHSCORE_COUNT];
     highscore_read(table, HIGHSCORE_COUNT);
-    for (int i = 0; i < HIGHSCORE_COUNT; i++)
-        if (recordings_fits(index.entries[i], table[i]))
-            return 1;
-    return 0;
+    int any = 0;
+    struct stat info;
+    for (int i = 0; i < HIGHSCORE_COUNT && !any; i++)
+        any = recordings_fits(index.entries[i], table[i]) &&
+              fstatat(dir, index.entries[i].file, &info, AT_SYMLINK_NOFOLLOW) == 0;
+    close(dir);
+    return any;
 }
 
 /// The file name of the recording of table entry `entry` (or, for -1, of

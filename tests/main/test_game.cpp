@@ -1,6 +1,7 @@
 // Game-flow tests: whole games of the shell played with the scripted keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -372,6 +373,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     options.has_seed = 1;
     options.seed = 40;
     ASSERT_TRUE(game_prepare_run(&options));
+    const char* watch_hint = "cave --watch N shows any of these games again";
+    bool hint = false;
     for (int game = 1; game <= 12; game++) {
         script_intro("Kim");
         keys_press(KEY_RIGHT);
@@ -381,7 +384,16 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         } else {
             keys_press(KEY_Q);
         }
-        script_end(game < 12);
+        if (game < 12) {
+            script_end(true);
+            continue;
+        }
+        keys_press(KEY_SPACE);
+        keys_press(KEY_SPACE);
+        keys_press(KEY_N);
+        keys_call([&] { hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f); });
+        keys_press(KEY_SPACE);
+        keys_press(KEY_N);
     }
     testing::internal::CaptureStdout();
     game_run();
@@ -389,6 +401,7 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_EQ(game_finish_run(), 0);
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
+    EXPECT_TRUE(hint);
     const std::string folder = std::string(dir) + "/recordings";
     std::vector<std::string> kept;
     DIR* listing = opendir(folder.c_str());
@@ -440,6 +453,25 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         unlink((folder + "/" + name).c_str());
     unlink((folder + "/index").c_str());
     rmdir(folder.c_str());
+
+    // A folder that cannot be used: said once, and the games go on.
+    fclose(fopen(folder.c_str(), "w"));
+    options = {};
+    ASSERT_TRUE(game_prepare_run(&options));
+    for (int game = 1; game <= 2; game++) {
+        script_intro("Flo");
+        keys_press(KEY_Q);
+        script_end(game < 2);
+    }
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    game_run();
+    testing::internal::GetCapturedStdout();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("the games cannot be kept there"), std::string::npos);
+    EXPECT_EQ(game_finish_run(), 0);
+    unlink(folder.c_str());
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {
