@@ -244,9 +244,9 @@ void recordings_enable(int on) {
 }
 
 void recordings_game_begins() {
-    game_name[0] = 0;
     if (!enabled || game_file)
         return;
+    game_name[0] = 0;
     int dir = recordings_open_folder(true);
     if (dir < 0)
         return;

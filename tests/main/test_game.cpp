@@ -1,7 +1,6 @@
 // Game-flow tests: whole games of the shell played with the scripted keyboard.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -453,25 +452,6 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         unlink((folder + "/" + name).c_str());
     unlink((folder + "/index").c_str());
     rmdir(folder.c_str());
-
-    // A folder that cannot be used: said once, and the games go on.
-    fclose(fopen(folder.c_str(), "w"));
-    options = {};
-    ASSERT_TRUE(game_prepare_run(&options));
-    for (int game = 1; game <= 2; game++) {
-        script_intro("Flo");
-        keys_press(KEY_Q);
-        script_end(game < 2);
-    }
-    testing::internal::CaptureStderr();
-    testing::internal::CaptureStdout();
-    game_run();
-    testing::internal::GetCapturedStdout();
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("the games cannot be kept there"), std::string::npos);
-    EXPECT_EQ(game_finish_run(), 0);
-    unlink(folder.c_str());
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {

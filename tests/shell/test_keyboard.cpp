@@ -257,10 +257,8 @@ TEST_F(Keyboard, ReplayKeysSteerThePace) {
     EXPECT_STREQ(recording_title(), "replay - 2x");
     EXPECT_EQ(replay_next(KEY_PLUS_PAD), 30); // 25 ms, in slices of 10
     EXPECT_STREQ(recording_title(), "replay - 4x");
-    EXPECT_EQ(replay_next(KEY_MINUS), 50);
-    EXPECT_EQ(replay_next(KEY_MINUS_PAD), 100);
     int minus = KEY_MINUS; // a key is seen let go between its presses
-    for (long pause : {200, 400, 800, 1600, 2000, 2000}) {
+    for (long pause : {50, 100, 200, 400, 800, 1600, 2000, 2000}) {
         EXPECT_EQ(replay_next(minus), pause);
         minus = minus == KEY_MINUS ? KEY_MINUS_PAD : KEY_MINUS;
     }
