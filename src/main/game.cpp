@@ -19,6 +19,7 @@
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
 #include "shell/recording.h"
+#include "shell/recordings.h"
 #include "shell/sound.h"
 #include "turn/act.h"
 #include "turn/check.h"
@@ -45,6 +46,7 @@ namespace {
 enum game_seeding { SEEDS_AS_THEY_COME, SEEDS_GIVEN, SEEDS_FROM_CLOCK };
 game_seeding seeding = SEEDS_AS_THEY_COME;
 unsigned next_seed; // the seed of the next game, when seeds are given
+bool watching_one = false; // --watch: one kept game is played again
 
 /// What the end of a game says for each end cause.
 struct end_cause {
@@ -178,12 +180,17 @@ int game_show_end() {
     highscore_ table[HIGHSCORE_COUNT];
     clear_to_color(bmp, 0);
     highscore_read(table, HIGHSCORE_COUNT);
-    highscore_new_score(score, table, HIGHSCORE_COUNT);
-    if (!recording_replaying()) // a game watched again is not a new score
+    int place = highscore_new_score(score, table, HIGHSCORE_COUNT);
+    if (!recording_replaying()) { // a game watched again is not a new score
         highscore_write(table, HIGHSCORE_COUNT);
+        recordings_note_table(place, score, username);
+    }
+    if (recordings_any())
+        text_draw_centre(bmp, "cave --watch N shows any of these games again", 512, 528, 0x7f7f7f);
     assets_show(bmp);
     zelkokey_wait_fresh();
-    int again = zelko_msgbox_YN(bmp, "Play again?");
+    recordings_game_ends(score);
+    int again = watching_one ? 0 : zelko_msgbox_YN(bmp, "Play again?");
     sound_stop_music();
     return again;
 }
@@ -234,6 +241,7 @@ void game_release_world() {
 
 int game_play_one() {
     last_game = game_summary_();
+    recordings_game_begins(); // before the seed, the recording's first line
     game_seed_this_one();
     sound_play_music("lugn.wav");
     event_history_clear();
@@ -260,7 +268,17 @@ int game_prepare_run(const options_* options) {
         fprintf(stderr, "cave: --record and --replay cannot be used together\n");
         return 0;
     }
+    if (options->watch && (options->record || options->replay)) {
+        fprintf(stderr, "cave: --watch cannot be used with --record or --replay\n");
+        return 0;
+    }
     game_seed_games(options->has_seed, options->seed);
+    recordings_enable(!options->replay && !options->watch);
+    watching_one = options->watch != 0;
+    char kept[4096];
+    if (options->watch)
+        return recordings_find(options->watch, kept, sizeof kept) &&
+               recording_load(kept, options->replay_delay, 1);
     if (options->record)
         return recording_start(options->record);
     if (options->replay)
@@ -270,6 +288,8 @@ int game_prepare_run(const options_* options) {
 
 int game_finish_run() {
     seeding = SEEDS_AS_THEY_COME;
+    recordings_enable(0);
+    watching_one = false;
     return recording_finish() ? 0 : 1;
 }
 

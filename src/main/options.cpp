@@ -15,7 +15,7 @@
 namespace {
 
 /// The options: what each is called and where its value goes.
-enum option_kind { OPT_FLAG, OPT_TEXT, OPT_SEED, OPT_DELAY };
+enum option_kind { OPT_FLAG, OPT_TEXT, OPT_SEED, OPT_DELAY, OPT_WATCH };
 
 struct option_entry {
     const char* long_name; // without the leading "--"
@@ -37,6 +37,7 @@ const option_entry option_table[] = {
     {"record", 0, OPT_TEXT, 0, offsetof(options_, record)},
     {"replay", 0, OPT_TEXT, 0, offsetof(options_, replay)},
     {"replay-delay", 0, OPT_DELAY, 0, offsetof(options_, replay_delay)},
+    {"watch", 0, OPT_WATCH, 0, offsetof(options_, watch)},
 };
 
 /// Says what is wrong with the command line; returns the exit status 2.
@@ -98,6 +99,15 @@ int options_store(const option_entry& e, const char* value, options_* out) {
         if (!options_read_number(value, 0, 60000, &number))
             return options_complain("the replay delay must be from 0 to 60000 ms, not", value);
         out->replay_delay = static_cast<int>(number);
+        return 0;
+    case OPT_WATCH:
+        if (strcmp(value, "last") == 0)
+            number = OPTIONS_WATCH_LAST;
+        else if (!options_read_number(value, 1, 15, &number))
+            return options_complain("--watch takes a place in the table from 1 to 15 or 'last', "
+                                    "not",
+                                    value);
+        out->watch = static_cast<int>(number);
         return 0;
     }
     return 2;
@@ -170,13 +180,19 @@ void options_print_usage(FILE* to) {
           "      --record FILE    write the seeds and keys of the games to FILE\n"
           "      --replay FILE    play a recording back\n"
           "      --replay-delay MS  pause between replayed keys (default 150)\n"
+          "      --watch N        play again the game of entry N of the table (1 is the\n"
+          "                       best); --watch last: the last game played\n"
           "  -h, --help           show this help and exit\n"
           "      --version        show the version and exit\n"
           "\n"
           "Keys: the arrows, the keypad or the digits 1-9 step (5 picks up); Home,\n"
           "Page Up, End and Page Down step diagonally; M switches the music off/on.\n"
           "\n"
-          "The highscore table, highscore.zelko, is kept in the working folder.\n",
+          "The highscore table, highscore.zelko, is kept in the working folder, and the\n"
+          "recordings of its games and of the last ten games in recordings/ beside it.\n"
+          "In play, F1 or ? shows the controls. In a replay, Space pauses and resumes,\n"
+          "+ and - make it faster and slower, the right arrow steps one key while paused\n"
+          "and Escape stops it.\n",
           to);
 }
 

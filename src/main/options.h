@@ -16,7 +16,11 @@ struct options_ {
     const char* record; // --record FILE: keys and seeds written there
     const char* replay; // --replay FILE: a recording played back
     int replay_delay;   // --replay-delay MS: pause between replayed keys
+    int watch; // --watch N: replay table entry N (1 is the best, up to 15); OPTIONS_WATCH_LAST for `--watch last`; 0: none
 };
+
+/// What options_::watch holds for `--watch last`.
+enum { OPTIONS_WATCH_LAST = -1 };
 
 /// The pause between replayed keys without --replay-delay, in milliseconds.
 enum { OPTIONS_DEFAULT_REPLAY_DELAY = 150 };

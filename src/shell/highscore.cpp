@@ -353,10 +353,12 @@ void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit) {
 }
 
 /// Enters the player's name when the score belongs in the table, then draws
-/// the table onto the back buffer with the new row lit.
-void highscore_new_score(int score, highscore_* table, int count) {
+/// the table onto the back buffer with the new row lit; returns that row's
+/// index, -1 when the score has no place.
+int highscore_new_score(int score, highscore_* table, int count) {
     int lit = -1;
     if (highscore_check_if_high(score, table, count))
         lit = highscore_push(score, username, table, count);
     highscore_draw(bmp, table, count, lit);
+    return lit;
 }

@@ -19,7 +19,7 @@ void highscore_write(highscore_* table, int count);
 int highscore_check_if_high(int score, highscore_* table, int count);
 int highscore_push(int score, const char* name, highscore_* table, int count);
 void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit);
-void highscore_new_score(int score, highscore_* table, int count);
+int highscore_new_score(int score, highscore_* table, int count);
 
 /// The file name the table is kept in (tests may point it elsewhere).
 extern const char* highscore_file;

@@ -131,6 +131,38 @@ bool keyboard_text_accepts(int c) {
     return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5e) || (c >= 0x61 && c <= 0x7e);
 }
 
+/// The player asks for the control sheet: F1, or the key of `?`.
+bool keyboard_help_asked() {
+    return (key[KEY_F1] && !keyboard_switch_hides(KEY_F1)) ||
+           (key[KEY_SLASH] && !keyboard_switch_hides(KEY_SLASH));
+}
+
+/// Waits, unrecorded, until no key is held (`down` false) or one is.
+void keyboard_wait_quietly(bool down) {
+    while ((zelkokey_check_for_key() != 0) != down)
+        zelkokey_poll();
+}
+
+/// Shows the control sheet until any key is pressed, then puts the screen
+/// back exactly as it was. Nothing of it is recorded: no turn passes.
+void keyboard_show_help() {
+    BITMAP* kept = create_bitmap(screen->w, screen->h);
+    BITMAP* sheet = create_bitmap(1024, 768);
+    if (kept && sheet) {
+        blit(screen, kept, 0, 0, 0, 0, screen->w, screen->h);
+        assets_load_screen(sheet, "ControlInfo.bmp");
+        assets_show(sheet);
+        keyboard_wait_quietly(false);
+        keyboard_wait_quietly(true);
+        keyboard_wait_quietly(false); // the key that closes the sheet is no command
+        blit(kept, screen, 0, 0, 0, 0, screen->w, screen->h);
+    }
+    if (kept)
+        destroy_bitmap(kept);
+    if (sheet)
+        destroy_bitmap(sheet);
+}
+
 } // namespace
 
 void zelkokey_add_switch(const zelkokey_switch_* entry) {
@@ -219,6 +251,8 @@ int zelkokey_get_a_key() {
         code = keyboard_scan_command();
         if (code != -2)
             return recording_kept(REC_KEY, code);
+        if (keyboard_help_asked())
+            keyboard_show_help();
         zelkokey_poll();
     }
 }

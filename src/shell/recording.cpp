@@ -52,6 +52,11 @@ enum recording_mode { MODE_OFF, MODE_RECORD, MODE_REPLAY };
 /// Slice of the replay's pause between two looks at Escape, in ms.
 constexpr int pause_slice_ms = 10;
 
+/// The longest pause the viewer can slow a replay to, and the pace the
+/// speed steps are counted from when a replay began without pauses.
+constexpr int longest_pause_ms = 2000;
+constexpr int standard_pause_ms = 150;
+
 recording_mode mode = MODE_OFF;
 char file_name[1024];
 FILE* out = nullptr;             // the file written while recording
@@ -63,6 +68,17 @@ int pause_ms = 0;
 int watching = 0;
 int last_kind = -1; // the last answer paused for, and its value
 long long last_value = 0;
+FILE* copy = nullptr;   // a second file that gets every event line too
+bool copy_whole = true; // every line reached the copy
+
+/// The viewer's controls of a replay in the window: Space pauses, + and -
+/// halve and double the pause, the right arrow steps one answer.
+bool paused = false;
+int first_pause_ms = 0; // the pause the replay began with
+int speed_shift = 0;    // times the pause was halved since (negative: doubled)
+bool keys_down[KEY_MAX];
+void (*clock_sleep)(int ms) = nullptr; // the replay's clock (tests script it)
+char title[64] = "";
 
 /// Prints "cave: FILE: " and the message on stderr.
 __attribute__((format(printf, 1, 0))) void recording_say(const char* format, va_list args) {
@@ -196,19 +212,35 @@ int recording_read_lines(FILE* in) {
 }
 
 /// Writes one event line and hands it to the file at once, so that a crash
-/// leaves every answer read so far. A failed write ends the recording.
-void recording_write(int kind, long long value, int held) {
+/// leaves every answer read so far; false when the write failed.
+bool recording_write_to(FILE* to, int kind, long long value, int held) {
     const recording_word& w = words[kind];
-    int written = w.numbers == 0   ? fprintf(out, "%s\n", w.word)
-                  : w.numbers == 1 ? fprintf(out, "%s %lld\n", w.word, value)
-                                   : fprintf(out, "%s %lld %d\n", w.word, value, held);
-    if (written < 0 || fflush(out) != 0) {
+    int written = w.numbers == 0   ? fprintf(to, "%s\n", w.word)
+                  : w.numbers == 1 ? fprintf(to, "%s %lld\n", w.word, value)
+                                   : fprintf(to, "%s %lld %d\n", w.word, value, held);
+    return written >= 0 && fflush(to) == 0;
+}
+
+/// Writes one event line to the recording and to the copy; a failed write
+/// ends the recording, or drops the copy.
+void recording_write(int kind, long long value, int held) {
+    if (copy && !recording_write_to(copy, kind, value, held)) {
+        copy = nullptr;
+        copy_whole = false;
+    }
+    if (out && !recording_write_to(out, kind, value, held)) {
         fprintf(stderr, "cave: %s: cannot be written (%s); the recording stops here\n", file_name,
                 strerror(errno));
         fclose(out);
         out = nullptr;
         mode = MODE_OFF;
     }
+}
+
+/// 1 when event lines are written: to a recording, or to a copy outside a
+/// replay.
+bool recording_writing() {
+    return mode == MODE_RECORD || (mode == MODE_OFF && copy);
 }
 
 /// The next line of the tape, which must be of `kind`; any other line, or
@@ -226,9 +258,75 @@ recording_line_* recording_take(int kind) {
     return line;
 }
 
+/// Sleeps `ms` on the replay's clock.
+void recording_sleep(int ms) {
+    if (clock_sleep) {
+        clock_sleep(ms);
+        return;
+    }
+    const timespec slice = {0, ms * 1000000L};
+    nanosleep(&slice, nullptr);
+}
+
+/// True the first time `scancode` is seen down since it was last up.
+bool recording_went_down(int scancode) {
+    const bool down = key[scancode] != 0, fresh = down && !keys_down[scancode];
+    keys_down[scancode] = down;
+    return fresh;
+}
+
+/// The pause at speed step `shift`: the first pause (or the standard one
+/// for a replay begun without pauses) halved `shift` times, or doubled.
+int recording_pause_at(int shift) {
+    const int base = first_pause_ms > 0 ? first_pause_ms : standard_pause_ms;
+    const long long pause = shift >= 0
+                                ? (shift >= 31 ? 0 : base >> shift)
+                                : static_cast<long long>(base) << (-shift > 20 ? 20 : -shift);
+    return pause > longest_pause_ms ? longest_pause_ms : static_cast<int>(pause);
+}
+
+/// Puts in the window title, after the game's name, what the replay does:
+/// "replay", "replay - paused", "replay - 4x", "replay - 1/2x" or "replay -
+/// full speed".
+void recording_show_title() {
+    char text[sizeof title];
+    if (paused)
+        snprintf(text, sizeof text, "replay - paused");
+    else if (pause_ms == 0)
+        snprintf(text, sizeof text, "replay - full speed");
+    else if (speed_shift == 0)
+        snprintf(text, sizeof text, "replay");
+    else if (speed_shift > 0)
+        snprintf(text, sizeof text, "replay - %dx", 1 << speed_shift);
+    else
+        snprintf(text, sizeof text, "replay - 1/%dx", 1 << -speed_shift);
+    if (strcmp(text, title) != 0) {
+        snprintf(title, sizeof title, "%s", text);
+        char window[sizeof title + 32];
+        snprintf(window, sizeof window, "The Wizard's Cave - %s", title);
+        set_window_title(window);
+    }
+}
+
+/// Acts on the viewer's keys: Space pauses or resumes, + halves the pause
+/// and - doubles it (within 0 to 2000 ms). True when the right arrow asks
+/// for one step.
+bool recording_controls() {
+    if (recording_went_down(KEY_SPACE))
+        paused = !paused;
+    const bool faster = recording_went_down(KEY_EQUALS) | recording_went_down(KEY_PLUS_PAD);
+    const bool slower = recording_went_down(KEY_MINUS) | recording_went_down(KEY_MINUS_PAD);
+    if (faster && recording_pause_at(speed_shift + 1) < pause_ms)
+        pause_ms = recording_pause_at(++speed_shift);
+    if (slower && recording_pause_at(speed_shift - 1) > pause_ms)
+        pause_ms = recording_pause_at(--speed_shift);
+    recording_show_title();
+    return recording_went_down(KEY_RIGHT);
+}
+
 /// In the real window, the pause before a replayed answer (none for the same
-/// answer again, as a key held in a loop gives), during which Escape on the
-/// real keyboard stops the replay.
+/// answer again, as a key held in a loop gives), during which the viewer's
+/// keys steer the replay and Escape on the real keyboard stops it.
 void recording_pause(int kind, long long value) {
     bool again = kind == last_kind && value == last_value;
     last_kind = kind;
@@ -239,10 +337,10 @@ void recording_pause(int kind, long long value) {
             printf("cave: replay stopped\n");
             exit(0);
         }
-        if (again || waited >= pause_ms)
+        const bool step = recording_controls();
+        if (paused ? step : again || waited >= pause_ms)
             return;
-        const timespec slice = {0, pause_slice_ms * 1000000L};
-        nanosleep(&slice, nullptr);
+        recording_sleep(pause_slice_ms);
     }
 }
 
@@ -275,9 +373,14 @@ int recording_load(const char* path, int pause, int watch) {
     }
     next_line = tape;
     last_number = 1;
-    pause_ms = pause;
+    pause_ms = first_pause_ms = pause;
+    for (speed_shift = 0; pause == 0 && recording_pause_at(speed_shift) > 0;)
+        speed_shift++; // begun without pauses: the step where they end
+    paused = false;
     watching = watch;
     last_kind = -1;
+    memset(keys_down, 0, sizeof keys_down);
+    title[0] = 0; // told at the first pause, when the window is there
     mode = MODE_REPLAY;
     return 1;
 }
@@ -305,7 +408,7 @@ int recording_replaying() {
 unsigned recording_game_seed(unsigned planned) {
     if (mode == MODE_REPLAY)
         return static_cast<unsigned>(recording_take(REC_GAME)->value);
-    if (mode == MODE_RECORD)
+    if (recording_writing())
         recording_write(REC_GAME, planned, 0);
     return planned;
 }
@@ -326,7 +429,7 @@ int recording_replayed(recording_kind kind, int* answer) {
 
 int recording_kept(recording_kind kind, int answer) {
     depth--;
-    if (mode == MODE_RECORD && depth == 0)
+    if (recording_writing() && depth == 0)
         recording_write(kind, answer, 0);
     return answer;
 }
@@ -339,7 +442,22 @@ int recording_look(int scancode, int held) {
                            line->number, scancode, line->value);
         return line->held;
     }
-    if (mode == MODE_RECORD && depth == 0)
+    if (recording_writing() && depth == 0)
         recording_write(REC_HELD, scancode, held);
     return held;
+}
+
+int recording_copy_to(FILE* to) {
+    const int whole = copy_whole;
+    copy = to;
+    copy_whole = true;
+    return whole;
+}
+
+void recording_set_clock(void (*sleep)(int ms)) {
+    clock_sleep = sleep;
+}
+
+const char* recording_title() {
+    return title;
 }

@@ -15,6 +15,7 @@
 //   release          zelkokey_wait_release saw every key up
 //   held SCANCODE V  the game looked at one key itself: V 1 down, 0 up
 #pragma once
+#include <cstdio>
 
 /// The kinds of line, in the order of the list above.
 enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RELEASE, REC_HELD };
@@ -55,3 +56,14 @@ int recording_kept(recording_kind kind, int answer);
 /// A look of the game at one key: notes `held` when recording and returns
 /// it; returns the recorded state when replaying.
 int recording_look(int scancode, int held);
+
+/// From now on every event line written also goes to `to` (null: no
+/// longer), outside a replay. 1 if every line reached the file set before.
+int recording_copy_to(FILE* to);
+
+/// Replaces the clock that times the pauses of a replay in the window:
+/// `sleep` is called for each slice of a pause (tests); null: the real one.
+void recording_set_clock(void (*sleep)(int ms));
+
+/// What the window title says of the replay ("replay - paused", ...).
+const char* recording_title();

@@ -2,7 +2,7 @@
 # Started from a folder without its data files the game says which files are
 # missing and where it looked, and ends with status 1 before opening a window.
 # With its data but without an X server it says that DISPLAY is the problem,
-# and ends with status 1 too.
+# and ends with status 1 too, as --watch does for a game that was not kept.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -48,4 +48,13 @@ for display in "" "$no_server"; do
     grep -q "^cave: .*DISPLAY" <<<"$err" || e2e_fail "the message does not name DISPLAY: $err"
     [[ -z $display ]] || grep -qF "$display" <<<"$err" || e2e_fail "the message does not name $display"
 done
+
+# A game to watch that was never kept is refused in one line, with status 1,
+# before any window is needed.
+e2e_start_in "$E2E_RUN" env -u DISPLAY "$E2E_CAVE" --silent --watch 1
+e2e_wait_exit 20
+[[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 from --watch 1 with no game kept, got $E2E_STATUS"
+err="$(cat "$E2E_WORK/game.err")"
+[[ $(wc -l <<<"$err") == 1 && $err == "cave: no game has been kept"* ]] ||
+    e2e_fail "--watch 1 with no game kept should say so in one line: $err"
 echo "PASS"

@@ -6,17 +6,21 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <dirent.h>
 #include <unistd.h>
 
 #include "headless.h"
 #include "table_folder.h"
 #include "main/game.h"
+#include "main/options.h"
+#include "shell/assets.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
 #include "shell/recording.h"
 #include "shell/sound.h"
 #include "shell/sound_capture.h"
+#include "shell/recordings.h"
 #include "world/character.h"
 #include "world/room.h"
 
@@ -290,6 +294,167 @@ TEST_F(Game, BadRecordingsAreRefused) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("ended before the recording did"),
               std::string::npos);
     unlink(tape.c_str());
+}
+
+/// The number of pixels in which two screens differ.
+static int screens_differ(BITMAP* a, BITMAP* b) {
+    int differ = 0;
+    for (int y = 0; y < a->h; y++)
+        for (int x = 0; x < a->w; x++)
+            differ += getpixel(a, x, y) != getpixel(b, x, y);
+    return differ;
+}
+
+/// The contents of a file.
+static std::string file_text(const std::string& path) {
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "r")) {
+        for (int c; (c = fgetc(f)) != EOF;)
+            text += char(c);
+        fclose(f);
+    }
+    return text;
+}
+
+/// F1 and ? in play show the control sheet until a key is pressed, then the
+/// screen as it was; no turn passes and nothing is recorded, so a game with
+/// help is the game without it.
+TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
+    BITMAP* before = create_bitmap(screen->w, screen->h);
+    BITMAP* sheet = create_bitmap(1024, 768);
+    assets_load_screen(sheet, "ControlInfo.bmp");
+    int sheet_differ = -1, back_differ = -1;
+    auto play = [&](const std::string& tape, bool help) {
+        keys_reset();
+        EXPECT_TRUE(recording_start(tape.c_str()));
+        game_seed_games(1, 7);
+        script_intro("Hal");
+        keys_press(KEY_RIGHT);
+        if (help) {
+            keys_call([&] { blit(screen, before, 0, 0, 0, 0, screen->w, screen->h); });
+            keys_press(KEY_F1);
+            keys_call([&] { sheet_differ = screens_differ(screen, sheet); });
+            keys_press(KEY_A);
+            keys_call([&] { back_differ = screens_differ(screen, before); });
+            keys_press(KEY_SLASH); // the key of ?, closed by Space, which is no turn here
+            keys_press(KEY_SPACE);
+        }
+        keys_press(KEY_DOWN);
+        keys_press(KEY_Q);
+        script_end(false);
+        testing::internal::CaptureStdout();
+        game_play_one();
+        testing::internal::GetCapturedStdout();
+        game_finish_run();
+        return last_game;
+    };
+    const std::string plain = std::string(dir) + "/plain.txt", helped = std::string(dir) + "/h.txt";
+    game_summary_ without = play(plain, false), with = play(helped, true);
+    EXPECT_EQ(sheet_differ, 0);
+    EXPECT_EQ(back_differ, 0);
+    EXPECT_EQ(with.turns, without.turns);
+    EXPECT_EQ(with.score, without.score);
+    EXPECT_EQ(file_text(helped), file_text(plain));
+    EXPECT_NE(file_text(plain).find("key 2\n"), std::string::npos);
+    destroy_bitmap(before);
+    destroy_bitmap(sheet);
+    unlink(plain.c_str());
+    unlink(helped.c_str());
+}
+
+/// Every game played is kept in recordings/ beside the table: those of the
+/// table's entries and of the last ten stay, the others go; --watch plays
+/// an entry's game again to its score, and refuses one whose recording is
+/// missing or damaged.
+TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
+    highscore_ table[HIGHSCORE_COUNT];
+    for (int i = 0; i < HIGHSCORE_COUNT; i++)
+        table[i] = {i == HIGHSCORE_COUNT - 1 ? -1000 : 1000, "Old"};
+    highscore_write(table, HIGHSCORE_COUNT); // one place free: the first game takes it
+    options_ options = {};
+    options.has_seed = 1;
+    options.seed = 40;
+    ASSERT_TRUE(game_prepare_run(&options));
+    const char* watch_hint = "cave --watch N shows any of these games again";
+    bool hint = false;
+    for (int game = 1; game <= 12; game++) {
+        script_intro("Kim");
+        keys_press(KEY_RIGHT);
+        if (game == 1) { // Escape: a whole score, above the giving-up of the others
+            keys_hold_only({KEY_ESC});
+            keys_release();
+        } else {
+            keys_press(KEY_Q);
+        }
+        if (game < 12) {
+            script_end(true);
+            continue;
+        }
+        keys_press(KEY_SPACE);
+        keys_press(KEY_SPACE);
+        keys_press(KEY_N);
+        keys_call([&] { hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f); });
+        keys_press(KEY_SPACE);
+        keys_press(KEY_N);
+    }
+    testing::internal::CaptureStdout();
+    game_run();
+    const std::string played = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game_finish_run(), 0);
+    highscore_read(table, HIGHSCORE_COUNT);
+    EXPECT_STREQ(table[14].name, "Kim");
+    EXPECT_TRUE(hint);
+    const std::string folder = std::string(dir) + "/recordings";
+    std::vector<std::string> kept;
+    DIR* listing = opendir(folder.c_str());
+    ASSERT_NE(listing, nullptr);
+    while (dirent* item = readdir(listing))
+        if (strstr(item->d_name, ".rec"))
+            kept.push_back(item->d_name);
+    closedir(listing);
+    EXPECT_EQ(kept.size(), 11u); // the table's game (the first) and the last ten
+
+    char path[4096];
+    ASSERT_TRUE(recordings_find(15, path, sizeof path));
+    EXPECT_NE(file_text(path).find("game 40\n"), std::string::npos);
+    ASSERT_TRUE(recordings_find(OPTIONS_WATCH_LAST, path, sizeof path));
+    EXPECT_NE(file_text(path).find("game 51\n"), std::string::npos);
+    options = {};
+    options.watch = 15;
+    ASSERT_TRUE(game_prepare_run(&options));
+    keys_reset(); // the recording alone plays
+    testing::internal::CaptureStdout();
+    game_run();
+    const std::string watched = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game_finish_run(), 0);
+    EXPECT_EQ(last_game.seed, 40u);
+    const std::string seed = "cave: that cave was seed 40\n";
+    const size_t at = played.find(seed);
+    ASSERT_NE(at, std::string::npos);
+    const std::string result = played.substr(at, played.find('\n', at + seed.size()) - at);
+    EXPECT_EQ(watched.substr(0, result.size()), result); // the same end, score and turns
+
+    for (int entry : {1, 16}) { // an entry from before, and none at all
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(recordings_find(entry, path, sizeof path));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("no recording"), std::string::npos);
+    }
+    ASSERT_TRUE(recordings_find(15, path, sizeof path));
+    std::string text = file_text(path);
+    FILE* cut = fopen(path, "w");
+    fputs(text.substr(0, text.size() / 2).c_str(), cut); // cut short, as by a crash
+    fclose(cut);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(game_prepare_run(&options));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("damaged"), std::string::npos);
+    unlink(path);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recordings_find(15, path, sizeof path));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("gone"), std::string::npos);
+    for (const std::string& name : kept)
+        unlink((folder + "/" + name).c_str());
+    unlink((folder + "/index").c_str());
+    rmdir(folder.c_str());
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {

@@ -34,6 +34,10 @@ TEST(Options, GoodLinesSetTheirFields) {
     ASSERT_EQ(0, parse({"--windowed", "--fullscreen", "-h", "--"}, &o));
     EXPECT_EQ(0, o.windowed);
     EXPECT_EQ(1, o.help);
+    ASSERT_EQ(0, parse({"--watch", "15"}, &o));
+    EXPECT_EQ(15, o.watch);
+    ASSERT_EQ(0, parse({"--watch=last"}, &o));
+    EXPECT_EQ(OPTIONS_WATCH_LAST, o.watch);
 }
 
 TEST(Options, BadLinesAreRefusedWithStatusTwo) {
@@ -49,6 +53,10 @@ TEST(Options, BadLinesAreRefusedWithStatusTwo) {
                                                            {"--seed", "4294967296"},
                                                            {"--seed", "7x"},
                                                            {"--replay-delay", "60001"},
+                                                           {"--watch", "0"},
+                                                           {"--watch", "16"},
+                                                           {"--watch", "-1"},
+                                                           {"--watch", "lasts"},
                                                            {"--silent=1"},
                                                            {"-x"},
                                                            {"-wq"},

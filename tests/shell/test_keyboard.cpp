@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -218,4 +219,81 @@ TEST_F(Keyboard, TextEntryEndsByItselfAtTheLimit) {
     EXPECT_EQ(name[148], 'x');
     // The field closed on the 149th character: the later keys are unread.
     EXPECT_EQ(keys_remaining(), 4);
+}
+
+namespace {
+
+long replay_clock = 0;             // ms on the replay's scripted clock
+std::function<void()> replay_tick; // run at every slice of a pause
+
+/// The replay's clock in these tests: time passes only as it sleeps.
+void replay_sleep(int ms) {
+    replay_clock += ms;
+    if (replay_tick)
+        replay_tick();
+}
+
+/// How long the replay pauses before its next answer, with `scancode` (0:
+/// none) pressed just before it and let go after it (the replay sees it let
+/// go only at a later answer).
+long replay_next(int scancode, std::function<void()> tick = {}) {
+    const long start = replay_clock;
+    replay_tick = tick;
+    key[scancode] = scancode != 0;
+    int answer;
+    EXPECT_TRUE(recording_replayed(REC_KEY, &answer));
+    key[scancode] = 0;
+    replay_tick = nullptr;
+    return replay_clock - start;
+}
+
+} // namespace
+
+/// In the window, Space pauses a replay and the right arrow steps it while
+/// paused; + and - halve and double the pause within 0 to 2000 ms, and the
+/// window title says so.
+TEST_F(Keyboard, ReplayKeysSteerThePace) {
+    char tape[] = "/tmp/cave-tape-XXXXXX";
+    FILE* f = fdopen(mkstemp(tape), "w");
+    fprintf(f, "cave recording 1\ngame 0\n");
+    for (int i = 0; i < 40; i++)
+        fprintf(f, "key %d\n", 2 + i % 2 * 2); // no answer repeats the one before
+    fclose(f);
+    ASSERT_TRUE(recording_load(tape, 100, 1));
+    recording_set_clock(replay_sleep);
+    recording_game_seed(0);
+    EXPECT_EQ(replay_next(0), 100);
+    EXPECT_STREQ(recording_title(), "replay");
+    EXPECT_EQ(replay_next(KEY_EQUALS), 50);
+    EXPECT_STREQ(recording_title(), "replay - 2x");
+    EXPECT_EQ(replay_next(KEY_PLUS_PAD), 30); // 25 ms, in slices of 10
+    EXPECT_STREQ(recording_title(), "replay - 4x");
+    int minus = KEY_MINUS; // a key is seen let go between its presses
+    for (long pause : {50, 100, 200, 400, 800, 1600, 2000, 2000}) {
+        EXPECT_EQ(replay_next(minus), pause);
+        minus = minus == KEY_MINUS ? KEY_MINUS_PAD : KEY_MINUS;
+    }
+    EXPECT_STREQ(recording_title(), "replay - 1/32x");
+
+    // Paused, an answer comes only with a fresh press of the right arrow.
+    const long paused_at = replay_clock;
+    EXPECT_EQ(replay_next(KEY_SPACE, [&] { key[KEY_RIGHT] = replay_clock - paused_at >= 5000; }),
+              5000);
+    EXPECT_STREQ(recording_title(), "replay - paused");
+    const long held_at = replay_clock;
+    key[KEY_RIGHT] = 1; // still down from the step before: no step yet
+    EXPECT_EQ(replay_next(0, [&] { key[KEY_RIGHT] = replay_clock - held_at >= 300; }), 300);
+    key[KEY_RIGHT] = 0;
+    EXPECT_EQ(replay_next(KEY_SPACE), 2000);
+    EXPECT_STREQ(recording_title(), "replay - 1/32x");
+    for (int i = 0; i < 12; i++)
+        replay_next(i % 2 ? KEY_EQUALS : KEY_PLUS_PAD);
+    EXPECT_EQ(replay_next(0), 0);
+    EXPECT_STREQ(recording_title(), "replay - full speed");
+    EXPECT_EQ(replay_next(KEY_MINUS), 10); // 1 ms: the slowest speed step below none
+    recording_set_clock(nullptr);
+    testing::internal::CaptureStderr();
+    recording_finish(); // lines are left: said on stderr
+    testing::internal::GetCapturedStderr();
+    unlink(tape);
 }

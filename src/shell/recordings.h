@@ -1,0 +1,36 @@
+// recordings: every game kept. The recording of each game played (in the
+// format of shell/recording) is written to the folder "recordings" beside
+// the highscore table; the recordings of the games in the table and of the
+// last ten games are kept, the others removed. An index in the folder ties
+// the table's entries to their recordings, so `cave --watch N` can play the
+// game of entry N again.
+#pragma once
+#include <cstddef>
+
+/// How many of the last games keep their recordings, besides the table's.
+enum { RECORDINGS_LAST = 10 };
+
+/// Keeps the recording of every game from now on (1), or of none (0).
+void recordings_enable(int on);
+
+/// A game begins: its recording is started in the folder, so that the
+/// seed noted next is its first line. A folder that cannot be used is said
+/// once on stderr, and the game goes on unrecorded.
+void recordings_game_begins();
+
+/// The table has been saved with the game just played at `place` (0 the
+/// best; -1 when it found no place), scoring `score` under `name`: ties the
+/// game's recording to its entry and to the last games.
+void recordings_note_table(int place, int score, const char* name);
+
+/// The game's recording ends (after its table screen): the file is closed
+/// and the recordings no longer kept are removed.
+void recordings_game_ends(int score);
+
+/// 1 if at least one entry of the saved table has a recording.
+int recordings_any();
+
+/// Finds the recording of table entry `entry` (1 the best) or, for -1, of
+/// the last game; its path into `path`. 0, after one line on stderr, when
+/// there is none, or it is gone or damaged.
+int recordings_find(int entry, char* path, size_t size);
