@@ -256,10 +256,6 @@ void game_seed_games(int given, unsigned first) {
 }
 
 int game_prepare_run(const options_* options) {
-    if (options->record && options->replay) {
-        fprintf(stderr, "cave: --record and --replay cannot be used together\n");
-        return 0;
-    }
     game_seed_games(options->has_seed, options->seed);
     if (options->record)
         return recording_start(options->record);

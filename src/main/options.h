@@ -16,7 +16,12 @@ struct options_ {
     const char* record; // --record FILE: keys and seeds written there
     const char* replay; // --replay FILE: a recording played back
     int replay_delay;   // --replay-delay MS: pause between replayed keys
+    double scale;       // --scale F: picture scale 0.5 to 8; 0: chosen from the desktop
+    int watch;          // --watch N: replay table entry N (1 best, up to 15), or last; 0: none
 };
+
+/// The value of `watch` for `--watch last`.
+enum { OPTIONS_WATCH_LAST = -1 };
 
 /// The pause between replayed keys without --replay-delay, in milliseconds.
 enum { OPTIONS_DEFAULT_REPLAY_DELAY = 150 };
