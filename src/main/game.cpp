@@ -300,9 +300,12 @@ int game_check_data_files() {
             missing++;
         }
     }
-    if (missing) {
+    if (missing && *assets_folder()) {
+        fprintf(stderr, "cave: looked in %s, the folder given with --data\n", assets_folder());
+        fprintf(stderr, "cave: name the game's data folder with --data\n");
+    } else if (missing) {
         char here[4096];
-        const char* folder = *assets_folder() ? assets_folder() : getcwd(here, sizeof here);
+        const char* folder = getcwd(here, sizeof here);
         fprintf(stderr, "cave: looked in %s\n", folder ? folder : "?");
         fprintf(stderr, "cave: start the game from its data folder (./play does this)\n");
     }
