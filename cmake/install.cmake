@@ -13,7 +13,8 @@
 #   <prefix>/games/cave, <prefix>/lib/games/cave/cave, <prefix>/share/games/cave/
 #
 # Both add the desktop entry, the icons of 16 to 256 pixels, the AppStream
-# metainfo and the manual page under <prefix>/share. The game reads its data
+# metainfo, the manual page, and the README and licence (share/doc/cave)
+# under <prefix>/share. The game reads its data
 # from the folder given with --data and keeps its highscore table in its
 # working folder, which the launcher makes for each player (packaging/cave.in).
 include(GNUInstallDirs)
@@ -73,3 +74,5 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/cave.desktop
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${CAVE_METAINFO_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CAVE_PACKAGING_DIR}/cave.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -264,14 +264,6 @@ void game_seed_games(int given, unsigned first) {
 }
 
 int game_prepare_run(const options_* options) {
-    if (options->record && options->replay) {
-        fprintf(stderr, "cave: --record and --replay cannot be used together\n");
-        return 0;
-    }
-    if (options->watch && (options->record || options->replay)) {
-        fprintf(stderr, "cave: --watch cannot be used with --record or --replay\n");
-        return 0;
-    }
     game_seed_games(options->has_seed, options->seed);
     recordings_enable(!options->replay && !options->watch);
     watching_one = options->watch != 0;
@@ -324,9 +316,12 @@ int game_check_data_files() {
             missing++;
         }
     }
-    if (missing) {
+    if (missing && *assets_folder()) {
+        fprintf(stderr, "cave: looked in %s, the folder given with --data\n", assets_folder());
+        fprintf(stderr, "cave: name the game's data folder with --data\n");
+    } else if (missing) {
         char here[4096];
-        const char* folder = *assets_folder() ? assets_folder() : getcwd(here, sizeof here);
+        const char* folder = getcwd(here, sizeof here);
         fprintf(stderr, "cave: looked in %s\n", folder ? folder : "?");
         fprintf(stderr, "cave: start the game from its data folder (./play does this)\n");
     }

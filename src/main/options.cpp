@@ -1,10 +1,14 @@
 // options: the game's command line, in the usual GNU style: long options
-// with "--name VALUE" or "--name=VALUE", a few short ones, "--" ending them.
+// with "--name VALUE" or "--name=VALUE", unique abbreviations of them
+// ("--win"), a few short ones, "--" ending them. glibc's getopt_long reads
+// the words; this file checks the values and gives every refusal one line.
 #include "main/options.h"
+
+#include <getopt.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstddef>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,31 +18,39 @@
 
 namespace {
 
-/// The options: what each is called and where its value goes.
-enum option_kind { OPT_FLAG, OPT_TEXT, OPT_SEED, OPT_DELAY, OPT_WATCH };
-
-struct option_entry {
-    const char* long_name; // without the leading "--"
-    char short_name;       // 0: none
-    option_kind kind;      // flag, or the kind of value it takes
-    int flag_value;        // value a flag stores
-    size_t offset;         // where in options_ it goes
+/// The codes getopt_long returns for options without a short letter.
+enum {
+    OPT_FULLSCREEN = 256,
+    OPT_VERSION,
+    OPT_SILENT,
+    OPT_DATA,
+    OPT_SEED,
+    OPT_RECORD,
+    OPT_REPLAY,
+    OPT_REPLAY_DELAY,
+    OPT_SCALE,
+    OPT_WATCH
 };
 
-// long name       short kind       flag  field
-const option_entry option_table[] = {
-    {"help", 'h', OPT_FLAG, 1, offsetof(options_, help)},
-    {"version", 0, OPT_FLAG, 1, offsetof(options_, version)},
-    {"windowed", 'w', OPT_FLAG, 1, offsetof(options_, windowed)},
-    {"fullscreen", 0, OPT_FLAG, 0, offsetof(options_, windowed)},
-    {"silent", 0, OPT_FLAG, 1, offsetof(options_, silent)},
-    {"data", 0, OPT_TEXT, 0, offsetof(options_, data)},
-    {"seed", 0, OPT_SEED, 0, offsetof(options_, seed)},
-    {"record", 0, OPT_TEXT, 0, offsetof(options_, record)},
-    {"replay", 0, OPT_TEXT, 0, offsetof(options_, replay)},
-    {"replay-delay", 0, OPT_DELAY, 0, offsetof(options_, replay_delay)},
-    {"watch", 0, OPT_WATCH, 0, offsetof(options_, watch)},
+// name            takes a value      flag     code
+const struct option long_options[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, OPT_VERSION},
+    {"windowed", no_argument, nullptr, 'w'},
+    {"fullscreen", no_argument, nullptr, OPT_FULLSCREEN},
+    {"silent", no_argument, nullptr, OPT_SILENT},
+    {"data", required_argument, nullptr, OPT_DATA},
+    {"seed", required_argument, nullptr, OPT_SEED},
+    {"record", required_argument, nullptr, OPT_RECORD},
+    {"replay", required_argument, nullptr, OPT_REPLAY},
+    {"replay-delay", required_argument, nullptr, OPT_REPLAY_DELAY},
+    {"scale", required_argument, nullptr, OPT_SCALE},
+    {"watch", required_argument, nullptr, OPT_WATCH},
+    {nullptr, 0, nullptr, 0},
 };
+
+/// The highest entry of the replay table --watch can name.
+constexpr int OPTIONS_WATCH_MAX = 15;
 
 /// Says what is wrong with the command line; returns the exit status 2.
 int options_complain(const char* what, const char* arg) {
@@ -46,20 +58,10 @@ int options_complain(const char* what, const char* arg) {
     return 2;
 }
 
-/// The entry of a long option name (up to `len` characters), or null.
-const option_entry* options_find_long(const char* name, size_t len) {
-    for (const option_entry& e : option_table)
-        if (strlen(e.long_name) == len && strncmp(e.long_name, name, len) == 0)
-            return &e;
-    return nullptr;
-}
-
-/// The entry of a short option letter, or null.
-const option_entry* options_find_short(char letter) {
-    for (const option_entry& e : option_table)
-        if (e.short_name != 0 && e.short_name == letter)
-            return &e;
-    return nullptr;
+/// Says that two options cannot go together; returns the exit status 2.
+int options_complain_pair(const char* first, const char* second) {
+    fprintf(stderr, "cave: %s and %s cannot be combined; try 'cave --help'\n", first, second);
+    return 2;
 }
 
 /// Reads a whole decimal number from `text` within [low, high].
@@ -75,19 +77,22 @@ bool options_read_number(const char* text, long long low, long long high, long l
     return true;
 }
 
-/// Stores `value` for option `e` into `out`; returns 0 or the exit status 2.
-int options_store(const option_entry& e, const char* value, options_* out) {
-    char* field = reinterpret_cast<char*>(out) + e.offset;
+/// Reads a decimal fraction such as "2" or "1.5" from `text` within [low, high].
+bool options_read_fraction(const char* text, double low, double high, double* out) {
+    if (*text < '0' || *text > '9' || text[strspn(text, "0123456789.")] != '\0')
+        return false;
+    char* end = nullptr;
+    double value = strtod(text, &end);
+    if (*end != '\0' || !std::isfinite(value) || value < low || value > high)
+        return false;
+    *out = value;
+    return true;
+}
+
+/// Stores the value of a numeric option; returns 0 or the exit status 2.
+int options_store_number(int code, const char* value, options_* out) {
     long long number = 0;
-    switch (e.kind) {
-    case OPT_FLAG:
-        *reinterpret_cast<int*>(field) = e.flag_value;
-        return 0;
-    case OPT_TEXT:
-        if (*value == '\0')
-            return options_complain("an empty value for", e.long_name);
-        *reinterpret_cast<const char**>(field) = value;
-        return 0;
+    switch (code) {
     case OPT_SEED:
         if (!options_read_number(value, 0, UINT_MAX, &number))
             return options_complain("the seed must be a whole number from 0 to 4294967295, not",
@@ -95,51 +100,91 @@ int options_store(const option_entry& e, const char* value, options_* out) {
         out->seed = static_cast<unsigned>(number);
         out->has_seed = 1;
         return 0;
-    case OPT_DELAY:
+    case OPT_REPLAY_DELAY:
         if (!options_read_number(value, 0, 60000, &number))
             return options_complain("the replay delay must be from 0 to 60000 ms, not", value);
         out->replay_delay = static_cast<int>(number);
         return 0;
-    case OPT_WATCH:
+    case OPT_SCALE:
+        if (!options_read_fraction(value, 0.5, 8.0, &out->scale))
+            return options_complain("the scale must be a number from 0.5 to 8, not", value);
+        return 0;
+    default: // OPT_WATCH
         if (strcmp(value, "last") == 0)
             number = OPTIONS_WATCH_LAST;
-        else if (!options_read_number(value, 1, 15, &number))
-            return options_complain("--watch takes a place in the table from 1 to 15 or 'last', "
-                                    "not",
-                                    value);
+        else if (!options_read_number(value, 1, OPTIONS_WATCH_MAX, &number))
+            return options_complain("the entry to watch must be from 1 to 15 or last, not", value);
         out->watch = static_cast<int>(number);
         return 0;
     }
-    return 2;
 }
 
-/// Handles one "--name" or "--name=value" at argv[*i]; may take argv[*i + 1].
-int options_parse_long(int argc, char** argv, int* i, options_* out) {
-    const char* arg = argv[*i] + 2;
-    const char* equals = strchr(arg, '=');
-    size_t len = equals ? static_cast<size_t>(equals - arg) : strlen(arg);
-    const option_entry* e = options_find_long(arg, len);
-    if (!e)
-        return options_complain("unknown option", argv[*i]);
-    if (e->kind == OPT_FLAG)
-        return equals ? options_complain("no value is taken by", argv[*i])
-                      : options_store(*e, nullptr, out);
-    if (equals)
-        return options_store(*e, equals + 1, out);
-    if (*i + 1 >= argc)
-        return options_complain("a value is missing after", argv[*i]);
-    return options_store(*e, argv[++*i], out);
-}
-
-/// Handles a group of short flags such as "-w" or "-hw".
-int options_parse_short(char** argv, int i, options_* out) {
-    for (const char* c = argv[i] + 1; *c; c++) {
-        const option_entry* e = options_find_short(*c);
-        if (!e || e->kind != OPT_FLAG)
-            return options_complain("unknown option", argv[i]);
-        options_store(*e, nullptr, out);
-    }
+/// Stores the value of a text option, refusing an empty one.
+int options_store_text(const char* name, const char* value, const char** field) {
+    if (*value == '\0')
+        return options_complain("an empty value for", name);
+    *field = value;
     return 0;
+}
+
+/// Acts on one option getopt_long found; returns 0 or the exit status 2.
+int options_store(int code, const char* value, options_* out) {
+    switch (code) {
+    case 'h':
+        out->help = 1;
+        return 0;
+    case 'w':
+        out->windowed = 1;
+        return 0;
+    case OPT_FULLSCREEN:
+        out->windowed = 0;
+        return 0;
+    case OPT_VERSION:
+        out->version = 1;
+        return 0;
+    case OPT_SILENT:
+        out->silent = 1;
+        return 0;
+    case OPT_DATA:
+        return options_store_text("data", value, &out->data);
+    case OPT_RECORD:
+        return options_store_text("record", value, &out->record);
+    case OPT_REPLAY:
+        return options_store_text("replay", value, &out->replay);
+    default:
+        return options_store_number(code, value, out);
+    }
+}
+
+/// Refuses the options that cannot go together; returns 0 or 2.
+int options_check_combinations(const options_* out) {
+    if (out->record && out->replay)
+        return options_complain_pair("--record", "--replay");
+    if (out->watch && (out->record || out->replay))
+        return options_complain_pair("--watch", out->record ? "--record" : "--replay");
+    return 0;
+}
+
+/// The number of long options whose names begin with the `len` characters of `name`.
+int options_count_matches(const char* name, size_t len) {
+    int matches = 0;
+    for (const struct option* o = long_options; o->name; o++)
+        matches += strncmp(o->name, name, len) == 0;
+    return matches;
+}
+
+/// Names the word getopt_long refused, for the one-line message.
+int options_refuse(char** argv, int failed_at, int status) {
+    const char* word = argv[failed_at];
+    if (status == ':')
+        return options_complain("a value is missing after", word);
+    if (word[0] != '-' || word[1] != '-')
+        return options_complain("unknown option", word);
+    if (optopt != 0) // a known option that takes no value was given one
+        return options_complain("no value is taken by", word);
+    size_t len = strcspn(word + 2, "=");
+    bool ambiguous = options_count_matches(word + 2, len) > 1;
+    return options_complain(ambiguous ? "ambiguous option" : "unknown option", word);
 }
 
 } // namespace
@@ -147,24 +192,26 @@ int options_parse_short(char** argv, int i, options_* out) {
 int options_parse(int argc, char** argv, options_* out) {
     *out = options_{};
     out->replay_delay = OPTIONS_DEFAULT_REPLAY_DELAY;
-    for (int i = 1; i < argc; i++) {
-        const char* arg = argv[i];
-        int status = 0;
-        if (strcmp(arg, "--") == 0) {
-            if (i + 1 < argc)
-                return options_complain("unexpected argument", argv[i + 1]);
+    // getopt_long keeps its place in globals: 0 starts it afresh, so the
+    // parser can run again (the tests parse many lines in one process). The
+    // leading '+' stops at the first word that is no option (nothing is
+    // reordered) and ':' leaves the messages to options_refuse.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        int before = optind ? optind : 1;
+        int code = getopt_long(argc, argv, "+:hw", long_options, nullptr);
+        if (code == -1)
             break;
-        }
-        if (strncmp(arg, "--", 2) == 0)
-            status = options_parse_long(argc, argv, &i, out);
-        else if (arg[0] == '-' && arg[1] != '\0')
-            status = options_parse_short(argv, i, out);
-        else
-            status = options_complain("unexpected argument", arg);
+        if (code == '?' || code == ':')
+            return options_refuse(argv, optind > before + 1 ? optind - 1 : before, code);
+        int status = options_store(code, optarg, out);
         if (status != 0)
             return status;
     }
-    return 0;
+    if (optind < argc)
+        return options_complain("unexpected argument", argv[optind]);
+    return options_check_combinations(out);
 }
 
 void options_print_usage(FILE* to) {
@@ -178,7 +225,7 @@ void options_print_usage(FILE* to) {
           "      --silent         play without sound\n"
           "      --seed N         the first game's cave is seed N, the next N+1, ...\n"
           "      --record FILE    write the seeds and keys of the games to FILE\n"
-          "      --replay FILE    play a recording back\n"
+          "      --replay FILE    play a recording back (not together with --record)\n"
           "      --replay-delay MS  pause between replayed keys (default 150)\n"
           "      --watch N        play again the game of entry N of the table (1 is the\n"
           "                       best); --watch last: the last game played\n"

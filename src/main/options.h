@@ -16,10 +16,11 @@ struct options_ {
     const char* record; // --record FILE: keys and seeds written there
     const char* replay; // --replay FILE: a recording played back
     int replay_delay;   // --replay-delay MS: pause between replayed keys
-    int watch; // --watch N: replay table entry N (1 is the best, up to 15); OPTIONS_WATCH_LAST for `--watch last`; 0: none
+    double scale;       // --scale F: picture scale 0.5 to 8; 0: chosen from the desktop
+    int watch;          // --watch N: replay table entry N (1 best, up to 15), or last; 0: none
 };
 
-/// What options_::watch holds for `--watch last`.
+/// The value of `watch` for `--watch last`.
 enum { OPTIONS_WATCH_LAST = -1 };
 
 /// The pause between replayed keys without --replay-delay, in milliseconds.

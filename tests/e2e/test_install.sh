@@ -22,7 +22,8 @@ sizes="16 32 48 64 128 256"
 [[ -x $prefix/bin/cave ]] || e2e_fail "no launcher bin/cave"
 [[ -x $prefix/libexec/cave/cave ]] || e2e_fail "no game program libexec/cave/cave"
 metainfo=share/metainfo/org.example.wizardscave.metainfo.xml
-for f in share/applications/cave.desktop share/man/man6/cave.6.gz $metainfo; do
+for f in share/applications/cave.desktop share/man/man6/cave.6.gz $metainfo share/doc/cave/README.md \
+    share/doc/cave/LICENSE; do
     [[ -f $prefix/$f ]] || e2e_fail "$f is not installed"
 done
 # Every picture and sound of the data folder, and nothing else, is in share/cave.
@@ -31,7 +32,7 @@ done
 diff "$E2E_WORK/data.list" "$E2E_WORK/installed.list" >/dev/null ||
     e2e_fail "share/cave differs from the data folder: $(diff "$E2E_WORK/data.list" "$E2E_WORK/installed.list" | head -5)"
 # Nothing else anywhere in the prefix.
-(cd "$prefix" && find . -type f -o -type l) | grep -vE "^\./(bin/cave|libexec/cave/cave|share/cave/[^/]+\.(bmp|wav)|share/applications/cave\.desktop|share/icons/hicolor/[0-9]+x[0-9]+/apps/cave\.png|share/man/man6/cave\.6\.gz|${metainfo//./\\.})$" \
+(cd "$prefix" && find . -type f -o -type l) | grep -vE "^\./(bin/cave|libexec/cave/cave|share/cave/[^/]+\.(bmp|wav)|share/applications/cave\.desktop|share/icons/hicolor/[0-9]+x[0-9]+/apps/cave\.png|share/man/man6/cave\.6\.gz|share/doc/cave/(README\.md|LICENSE)|${metainfo//./\\.})$" \
     >"$E2E_WORK/stray.list"
 [[ -s $E2E_WORK/stray.list ]] && e2e_fail "unexpected installed files: $(head -5 "$E2E_WORK/stray.list")"
 
@@ -97,6 +98,7 @@ grep -q -- "--windowed" <<<"$out" || e2e_fail "cave --help does not list --windo
 "${E2E_LAUNCH[@]}" --bogus >/dev/null 2>&1
 rc=$?
 [[ $rc == 2 ]] || e2e_fail "cave --bogus through the launcher should end with 2, got $rc"
+[[ -e $player_dir ]] && e2e_fail "the launcher made the player's folder for a bad command line"
 # A folder that cannot be made (its parent is a file): one line, status 1.
 touch "$E2E_WORK/a-file"
 env HOME="$home" XDG_DATA_HOME="$E2E_WORK/a-file" "$prefix/bin/cave" >/dev/null 2>"$E2E_WORK/nofolder.err"

@@ -25,6 +25,16 @@ for f in user.bmp user_dead.bmp TitelScreen.bmp StoryScreen1.bmp StoryScreen2.bm
     grep -qF "$f" <<<"$err" || e2e_fail "the message does not name $f"
 done
 grep -qF "$empty" <<<"$err" || e2e_fail "the message does not name the folder $empty"
+grep -qF "./play" <<<"$err" || e2e_fail "the message started in a folder does not suggest ./play"
+
+# Pointed at the empty folder with --data, the hint names that folder, not ./play.
+e2e_start_in "$E2E_WORK" "$E2E_CAVE" --data "$empty"
+e2e_wait_exit 20
+[[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 with an empty --data folder, got $E2E_STATUS"
+err="$(cat "$E2E_WORK/game.err")"
+grep -qF "looked in $empty, the folder given with --data" <<<"$err" ||
+    e2e_fail "the message does not name the --data folder: $err"
+grep -qF "./play" <<<"$err" && e2e_fail "the message suggests ./play although --data was given: $err"
 
 # With all but one file present only that one is named.
 e2e_copy_data "$E2E_WORK/partial"

@@ -2,8 +2,9 @@
 # Builds the Debian source and binary packages with dpkg-buildpackage in a
 # scratch copy of the source tree, checks their fields, their file lists and
 # lintian's verdict, then unpacks them with dpkg -x into a scratch folder and
-# runs the game from there: --help, --version and the title screen under
-# Xvfb. Installs nothing: the build packages come from scripts/setup.sh.
+# runs the game from there: --help, --version, the tests Debian's CI runs
+# (debian/tests) and the title screen under Xvfb. Installs nothing: the build
+# packages come from scripts/setup.sh.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -111,6 +112,16 @@ out="$("${cave[@]}" --help)" || e2e_fail "usr/games/cave --help failed"
 grep -q "^Usage: cave" <<<"$out" || e2e_fail "usr/games/cave --help prints no usage: $out"
 [[ $("${cave[@]}" --version) == *" $version" ]] ||
     e2e_fail "the game's version $("${cave[@]}" --version) is not the package's $version"
+
+# Debian's CI tests (debian/tests), run here on the unpacked packages: every
+# test that debian/tests/control names must pass.
+tests="$(sed -n 's/^Tests: *//p' "$tree/debian/tests/control")"
+[[ -n $tests ]] || e2e_fail "debian/tests/control names no tests"
+for t in $tests; do
+    CAVE_ROOT="$root" AUTOPKGTEST_TMP="$(mktemp -d "$E2E_WORK/$t.XXXX")" "$tree/debian/tests/$t" \
+        >"$E2E_WORK/$t.log" 2>&1 || e2e_fail "debian/tests/$t failed: $(tail -20 "$E2E_WORK/$t.log")"
+    e2e_log "debian/tests/$t: $(tail -1 "$E2E_WORK/$t.log")"
+done
 
 e2e_start_x
 E2E_RUN="$root/usr/share/games/cave"

@@ -34,10 +34,16 @@ TEST(Options, GoodLinesSetTheirFields) {
     ASSERT_EQ(0, parse({"--windowed", "--fullscreen", "-h", "--"}, &o));
     EXPECT_EQ(0, o.windowed);
     EXPECT_EQ(1, o.help);
-    ASSERT_EQ(0, parse({"--watch", "15"}, &o));
-    EXPECT_EQ(15, o.watch);
-    ASSERT_EQ(0, parse({"--watch=last"}, &o));
+    ASSERT_EQ(0, parse({"--win", "--sc=1.5", "--wat", "last"}, &o));
+    EXPECT_EQ(1, o.windowed);
+    EXPECT_EQ(1.5, o.scale);
     EXPECT_EQ(OPTIONS_WATCH_LAST, o.watch);
+    ASSERT_EQ(0, parse({"--rec", "r.txt", "--scale", "8"}, &o));
+    EXPECT_STREQ("r.txt", o.record);
+    EXPECT_EQ(8.0, o.scale);
+    EXPECT_EQ(0, o.watch);
+    ASSERT_EQ(0, parse({"--watch=15"}, &o));
+    EXPECT_EQ(15, o.watch);
 }
 
 TEST(Options, BadLinesAreRefusedWithStatusTwo) {
@@ -62,7 +68,14 @@ TEST(Options, BadLinesAreRefusedWithStatusTwo) {
                                                            {"-wq"},
                                                            {"game"},
                                                            {"--", "x"},
-                                                           {"--windowe"}}) {
+                                                           {"--windowedx"},
+                                                           {"--re", "x"},
+                                                           {"--record", "a", "--replay", "b"},
+                                                           {"--scale", "0.4"},
+                                                           {"--scale", "8.5"},
+                                                           {"--scale", "2x"},
+                                                           {"--watch", "1", "--replay", "b"},
+                                                           {"--record", "a", "--watch", "last"}}) {
         std::vector<char*> argv{const_cast<char*>("cave")};
         for (const char* w : line)
             argv.push_back(const_cast<char*>(w));
