@@ -39,6 +39,11 @@ int recording_finish();
 /// 1 while a recording is replayed.
 int recording_replaying();
 
+/// While replaying, the kind of the line the next answer comes from, with
+/// its number (and a held line's state) in *value and *held; -1 when the
+/// tape is used up or nothing is replayed.
+int recording_upcoming(long long* value, int* held);
+
 /// The seed of the game about to begin: `planned`, noted in the recording
 /// when recording; the recorded one when replaying.
 unsigned recording_game_seed(unsigned planned);
