@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <climits>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
@@ -356,6 +357,18 @@ void assets_set_folder(const char* folder) {
 
 const char* assets_folder() {
     return data_folder.c_str();
+}
+
+bool assets_folder_exists() {
+    struct stat info;
+    if (data_folder.empty())
+        return true;
+    int error = stat(data_folder.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    if (error == 0)
+        return true;
+    fprintf(stderr, "cave: %s: %s\n", data_folder.c_str(),
+            error == ENOENT || error == ENOTDIR ? "no such folder" : strerror(error));
+    return false;
 }
 
 std::string assets_path(const char* name) {

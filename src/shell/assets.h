@@ -58,6 +58,10 @@ void assets_set_folder(const char* folder);
 /// The folder the data files are read from, "" for the working folder.
 const char* assets_folder();
 
+/// True if the data folder set is a folder that exists; else false after one
+/// line on stderr ("cave: DIR: no such folder", or the system's reason).
+bool assets_folder_exists();
+
 /// Where the data file `name` is read from: the name inside the data folder.
 std::string assets_path(const char* name);
 

@@ -11,8 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "shell/keyboard.h"
+#include "shell/safefile.h"
 
 namespace {
 
@@ -55,6 +59,7 @@ constexpr int pause_slice_ms = 10;
 recording_mode mode = MODE_OFF;
 char file_name[1024];
 FILE* out = nullptr;             // the file written while recording
+safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
 recording_line_* tape = nullptr; // every event line loaded
 recording_line_* next_line = nullptr;
 int last_number = 0; // line number of the last line replayed
@@ -229,9 +234,44 @@ int recording_read_lines(FILE* in, recording_text_* line) {
     return 1;
 }
 
+/// Makes or empties the recording's file at the place checked at the start
+/// (never through a link) and writes its first lines; false after a message,
+/// the recording then stopped.
+bool recording_open() {
+    int fd = openat(out_place.folder, out_place.name,
+                    O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    int error = fd < 0 ? errno : 0;
+    struct stat info;
+    if (fd >= 0) {
+        error = fstat(fd, &info) != 0    ? errno
+                : !S_ISREG(info.st_mode) ? EISDIR
+                : ftruncate(fd, 0) != 0  ? errno
+                                         : 0;
+        if (error) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    safefile_release(&out_place);
+    out = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!out) {
+        if (fd >= 0)
+            close(fd);
+        fprintf(stderr, "cave: %s: cannot be written (%s); the game is not recorded\n", file_name,
+                error == EISDIR ? "not a file" : strerror(error));
+        mode = MODE_OFF;
+        return false;
+    }
+    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
+            RECORDING_VERSION);
+    return true;
+}
+
 /// Writes one event line and hands it to the file at once, so that a crash
 /// leaves every answer read so far. A failed write ends the recording.
 void recording_write(int kind, long long value, int held) {
+    if (!out && !recording_open())
+        return;
     const recording_word& w = words[kind];
     int written = w.numbers == 0   ? fprintf(out, "%s\n", w.word)
                   : w.numbers == 1 ? fprintf(out, "%s %lld\n", w.word, value)
@@ -283,12 +323,20 @@ void recording_pause(int kind, long long value) {
 
 int recording_start(const char* path) {
     snprintf(file_name, sizeof file_name, "%s", path);
-    out = fopen(path, "w");
-    if (!out)
-        return recording_refuse("cannot be written: %s", strerror(errno));
-    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
-            RECORDING_VERSION);
-    fflush(out);
+    safefile_release(&out_place);
+    int error = safefile_resolve(path, &out_place);
+    struct stat info;
+    if (!error && fstatat(out_place.folder, out_place.name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        error = !S_ISREG(info.st_mode)                                          ? EISDIR
+                : faccessat(out_place.folder, out_place.name, W_OK, AT_EACCESS) ? errno
+                                                                                : 0;
+    if (error) {
+        safefile_release(&out_place);
+        return recording_refuse("cannot be written: %s",
+                                error == EISDIR ? "not a file" : strerror(error));
+    }
+    // The file itself is made or emptied only with the first line of the first
+    // game, so that a run that cannot open its window loses no earlier one.
     mode = MODE_RECORD;
     depth = 0;
     return 1;
@@ -327,6 +375,7 @@ int recording_finish() {
     if (out)
         fclose(out);
     out = nullptr;
+    safefile_release(&out_place);
     recording_free();
     mode = MODE_OFF;
     depth = 0;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <unistd.h>
@@ -293,6 +295,13 @@ TEST_F(Game, BadRecordingsAreRefused) {
     EXPECT_EQ(recording_upcoming(&value, &held), REC_KEY);
     EXPECT_EQ(value, 8);
     recording_finish();
+
+    // Recording over a file leaves it whole until a game begins.
+    load("keep me\n");
+    ASSERT_TRUE(recording_start(tape.c_str()));
+    recording_finish();
+    std::ifstream kept(tape);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me\n");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(recording_load((tape + ".none").c_str(), 0, 0));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
