@@ -1,6 +1,7 @@
 // assets: the picture tables loaded once at start-up, the made pictures,
 // and the small drawing helpers every screen shares.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -42,7 +43,7 @@ BITMAP* assets_load_bitmap(const char* name);
 
 /// Opens `name` for reading if it is a regular file (a folder, pipe or
 /// device is refused, without blocking); its size into *size. Null else.
-FILE* assets_open_plain(const char* name, long* size);
+FILE* assets_open_plain(const char* name, int64_t* size);
 
 /// 1 if `name` is a BMP file the game reads: present, a plain file of a kind
 /// it decodes, with sane headers and all the pixel data (or runs) it promises.

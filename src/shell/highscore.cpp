@@ -349,7 +349,7 @@ void highscore_read(highscore_* table, int count) {
     size_t held = 0;
     // Only a plain file is read: a folder or a pipe of that name gives the
     // default table instead of an error or a game that hangs.
-    long size = 0;
+    int64_t size = 0;
     FILE* file = highscore_file ? assets_open_plain(highscore_file, &size) : nullptr;
     if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);

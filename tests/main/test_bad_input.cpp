@@ -279,9 +279,22 @@ TEST_F(BadInput, BrokenSamplesStaySilentAndAreNamedOnce) {
     write_file(dir + "/negative_rate.wav", with_field(good, 24, (uint32_t)-22050, 4));
     write_file(dir + "/cut_short.wav", good.substr(0, good.size() - 1));
     write_file(dir + "/huge_chunk.wav", with_field(good, 40, 0xfffffff0u, 4));
+    // Chunks after the data: one whose size is near 2^32 (-8 in a 32-bit
+    // long), and an odd one with its pad byte, which the library loads.
+    auto appended = [&](const std::string& chunk) {
+        return with_field(good + chunk, 4, uint32_t(good.size() + chunk.size() - 8), 4);
+    };
+    write_file(dir + "/near_4g_chunk.wav", appended(std::string("LIST\xf8\xff\xff\xff", 8)));
+    write_file(dir + "/padded.wav", appended(std::string("LIST\3\0\0\0abc\0", 12)));
     fs::current_path(dir);
-    for (const char* name : {"negative_rate.wav", "cut_short.wav", "huge_chunk.wav"})
+    for (const char* name :
+         {"negative_rate.wav", "cut_short.wav", "huge_chunk.wav", "near_4g_chunk.wav"})
         EXPECT_EQ(sound_wav_is_sound(name), 0) << name;
+    EXPECT_EQ(sound_wav_is_sound("padded.wav"), 1);
+    SAMPLE* padded = load_sample("padded.wav");
+    EXPECT_NE(padded, nullptr);
+    if (padded)
+        destroy_sample(padded);
     testing::internal::CaptureStderr();
     EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
     EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
