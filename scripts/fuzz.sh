@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Fuzzes the picture decoding, the sample check and the table reading with
-# libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer), one
-# target after the other, each for SECONDS (default 60).
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: picture sample table)
+# Fuzzes the picture decoding, the sample check, the table reading and the
+# recording loader with libFuzzer (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer), one target after the other, each for SECONDS
+# (default 60).
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: picture sample table recording)
 # Each target starts from its seeds in tests/fuzz/corpus/ and keeps what it
 # finds in build-fuzz/corpus/TARGET; inputs that break it go to
 # build-fuzz/findings/TARGET/. A summary line per target ends the run; the
@@ -12,7 +13,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(picture sample table)
+((${#targets[@]})) || targets=(picture sample table recording)
 build="$root/build-fuzz"
 
 # clang and its fuzzing runtime, besides what the game itself needs.
@@ -23,7 +24,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
     -DCAVE_SANITIZE=ON -DCAVE_FUZZ=ON -DCAVE_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
-declare -A max_len=([picture]=16384 [sample]=4096 [table]=4096)
+declare -A max_len=([picture]=16384 [sample]=4096 [table]=4096 [recording]=4096)
 summary=()
 found=0
 for t in "${targets[@]}"; do

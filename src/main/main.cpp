@@ -2,6 +2,7 @@
 // the screen, keyboard and sound, play games until the player has had enough.
 #include <allegro.h>
 #include <xalleg.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,6 +39,9 @@ static bool main_start_library() {
 }
 
 int main(int argc, char** argv) {
+    // A file-size limit only fails the write that meets it (the recording or
+    // the table then says so), instead of ending the game.
+    signal(SIGXFSZ, SIG_IGN);
     options_ options;
     if (int status = options_parse(argc, argv, &options))
         return status;
@@ -46,6 +50,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     assets_set_folder(options.data);
+    if (!assets_folder_exists())
+        return 1;
     if (game_check_data_files() != 0 || !game_prepare_run(&options) || !main_start_library())
         return 1;
     if (!main_set_graphics(options.windowed)) {

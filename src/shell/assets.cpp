@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <climits>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
@@ -84,22 +85,23 @@ struct bmp_header {
     long w, h;       // bottom-up pictures only: h > 0
     int bits;        // 1, 4, 8 (with a palette), 24 or 32
     int compression; // 0 rows, 1 run-length 8 bits, 2 run-length 4 bits
-    long offset;     // where the pixels begin
+    int64_t offset;  // where the pixels begin
     int colours;     // palette entries, 0 above 8 bits
 };
 
 /// An open BMP file with its headers and palette read and checked.
 struct bmp_file {
     FILE* f;
-    long size;
+    int64_t size;
     bmp_header hd;
     RGB palette[PAL_SIZE]; // 6-bit entries as pal holds them; unused ones black
     int colour[PAL_SIZE];  // the palette as colours of the target's depth
 };
 
-/// Reads a little-endian number of `n` bytes.
-long assets_le(const unsigned char* p, int n) {
-    long v = 0;
+/// Reads a little-endian number of `n` bytes (at most 4), unsigned, the same
+/// on every machine whatever the width of its `long`.
+uint32_t assets_le(const unsigned char* p, int n) {
+    uint32_t v = 0;
     for (int i = n - 1; i >= 0; i--)
         v = (v << 8) | p[i];
     return v;
@@ -107,7 +109,7 @@ long assets_le(const unsigned char* p, int n) {
 
 } // namespace
 
-FILE* assets_open_plain(const char* name, long* size) {
+FILE* assets_open_plain(const char* name, int64_t* size) {
     int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
     if (fd < 0)
@@ -116,7 +118,8 @@ FILE* assets_open_plain(const char* name, long* size) {
         close(fd);
         return nullptr;
     }
-    *size = info.st_size > LONG_MAX / 2 ? LONG_MAX / 2 : (long)info.st_size;
+    // Kept within a `long`, so that every offset inside can be sought to.
+    *size = info.st_size > LONG_MAX / 2 ? LONG_MAX / 2 : int64_t(info.st_size);
     FILE* f = fdopen(fd, "rb");
     if (!f)
         close(fd);
@@ -127,7 +130,7 @@ namespace {
 
 /// Reads and checks the 54 bytes of headers: a bottom-up picture of sane
 /// size in one of the kinds the game reads, its pixels inside the file.
-bool bmp_read_header(FILE* f, long size, bmp_header* hd) {
+bool bmp_read_header(FILE* f, int64_t size, bmp_header* hd) {
     unsigned char h[54];
     if (fread(h, 1, sizeof h, f) != sizeof h || h[0] != 'B' || h[1] != 'M' ||
         assets_le(h + 14, 4) != 40)
@@ -137,14 +140,14 @@ bool bmp_read_header(FILE* f, long size, bmp_header* hd) {
     hd->bits = (int)assets_le(h + 28, 2);
     hd->compression = (int)assets_le(h + 30, 4);
     hd->offset = assets_le(h + 10, 4);
-    long used = assets_le(h + 46, 4);
+    uint32_t used = assets_le(h + 46, 4);
     bool indexed = hd->bits == 1 || hd->bits == 4 || hd->bits == 8;
-    hd->colours = !indexed ? 0 : used ? (int)std::min(used, 257L) : 1 << hd->bits;
+    hd->colours = !indexed ? 0 : used ? int(std::min(used, 257u)) : 1 << hd->bits;
     bool kind = hd->compression == 0 ? indexed || hd->bits == 24 || hd->bits == 32
                                      : (hd->compression == 1 && hd->bits == 8) ||
                                            (hd->compression == 2 && hd->bits == 4);
     return kind && hd->w > 0 && hd->h > 0 && hd->w <= BMP_MAX_SIDE && hd->h <= BMP_MAX_SIDE &&
-           hd->colours <= (indexed ? 1 << hd->bits : 0) && hd->offset >= 54 + 4L * hd->colours &&
+           hd->colours <= (indexed ? 1 << hd->bits : 0) && hd->offset >= 54 + 4 * hd->colours &&
            hd->offset < size;
 }
 
@@ -180,7 +183,7 @@ bool bmp_open(const char* name, int depth, bmp_file* b) {
         return false;
     bool ok = bmp_read_header(b->f, b->size, &b->hd) && bmp_read_palette(b, depth);
     if (ok && b->hd.compression == 0)
-        ok = b->hd.offset + bmp_row_bytes(b->hd) * b->hd.h <= b->size;
+        ok = b->hd.offset + int64_t(bmp_row_bytes(b->hd)) * b->hd.h <= b->size;
     if (!ok) {
         fclose(b->f);
         b->f = nullptr;
@@ -217,7 +220,7 @@ void bmp_put_row(const bmp_file* b, const unsigned char* row, long y, BITMAP* ta
 /// Reads the plain rows, bottom row first, into the target.
 bool bmp_read_rows(bmp_file* b, BITMAP* target) {
     std::vector<unsigned char> row(bmp_row_bytes(b->hd));
-    if (fseek(b->f, b->hd.offset, SEEK_SET) != 0)
+    if (fseek(b->f, long(b->hd.offset), SEEK_SET) != 0)
         return false;
     for (long y = b->hd.h - 1; y >= 0; y--) {
         if (fread(row.data(), 1, row.size(), b->f) != row.size())
@@ -246,7 +249,7 @@ bool bmp_read_runs(bmp_file* b, BITMAP* target) {
     const long w = b->hd.w;
     long x = 0, y = b->hd.h - 1, budget = (2 * w + 4) * b->hd.h + 2;
     unsigned char bytes[256];
-    if (fseek(b->f, b->hd.offset, SEEK_SET) != 0)
+    if (fseek(b->f, long(b->hd.offset), SEEK_SET) != 0)
         return false;
     while ((budget -= 2) >= 0 && fread(bytes, 1, 2, b->f) == 2) {
         int count = bytes[0], value = bytes[1];
@@ -356,6 +359,18 @@ void assets_set_folder(const char* folder) {
 
 const char* assets_folder() {
     return data_folder.c_str();
+}
+
+bool assets_folder_exists() {
+    struct stat info;
+    if (data_folder.empty())
+        return true;
+    int error = stat(data_folder.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    if (error == 0)
+        return true;
+    fprintf(stderr, "cave: %s: %s\n", data_folder.c_str(),
+            error == ENOENT || error == ENOTDIR ? "no such folder" : strerror(error));
+    return false;
 }
 
 std::string assets_path(const char* name) {

@@ -1,6 +1,7 @@
 // assets: the picture tables loaded once at start-up, the made pictures,
 // and the small drawing helpers every screen shares.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -42,7 +43,7 @@ BITMAP* assets_load_bitmap(const char* name);
 
 /// Opens `name` for reading if it is a regular file (a folder, pipe or
 /// device is refused, without blocking); its size into *size. Null else.
-FILE* assets_open_plain(const char* name, long* size);
+FILE* assets_open_plain(const char* name, int64_t* size);
 
 /// 1 if `name` is a BMP file the game reads: present, a plain file of a kind
 /// it decodes, with sane headers and all the pixel data (or runs) it promises.
@@ -57,6 +58,10 @@ void assets_set_folder(const char* folder);
 
 /// The folder the data files are read from, "" for the working folder.
 const char* assets_folder();
+
+/// True if the data folder set is a folder that exists; else false after one
+/// line on stderr ("cave: DIR: no such folder", or the system's reason).
+bool assets_folder_exists();
 
 /// Where the data file `name` is read from: the name inside the data folder.
 std::string assets_path(const char* name);

@@ -3,14 +3,18 @@
 // The table is kept in "highscore.zelko": one 154-byte record per entry, best
 // first, each a 32-bit little-endian signed score and a 150-byte name field.
 // The bytes are laid out one by one, so a file saved on one machine reads the
-// same on any other. Saving never writes into the old file: the new table goes
-// to a temporary file beside it, is flushed to disk and then renamed over the
-// old one, so a crash, a full disk or a file-size limit leaves the previous
-// table as it was. A table reached through a link is saved beside the file the
-// link leads to. The save leaves alone a table the player cannot read (it
-// would lose its entries) or has made read-only, never opens the temporary
-// file through a link (someone else could aim it at another file), and clears
-// away the temporary files of saves whose process died.
+// same on any other. Saving never writes into the old file where it can help
+// it: the new table goes to a temporary file beside it, takes the old one's
+// mode, owner and group, is flushed to disk and then renamed over the old one,
+// so a crash, a full disk or a file-size limit leaves the previous table as it
+// was. Only a plain file is ever replaced (or a new one made): a device, pipe,
+// socket or folder in the table's place is left exactly as it is. A table
+// reached through a link is saved beside the file the link leads to, each
+// link checked and followed through the same descriptor. The save leaves alone
+// a table the player cannot read (it would lose its entries) or has made
+// read-only; a table whose owner or group the player cannot give a new file is
+// written in place instead, so that everyone who could write it still can.
+// Every save that does not happen is said on stderr and under the table.
 #include "shell/highscore.h"
 
 #include <cerrno>
@@ -19,14 +23,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <allegro.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "main/game.h"
 #include "shell/assets.h"
+#include "shell/safefile.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
@@ -45,11 +52,14 @@ enum {
     DRAW_NAME_X = 469,
     DRAW_HEADING_Y = 240,
     DRAW_FIRST_ROW_Y = 256,
-    DRAW_ROW_HEIGHT = 16
+    DRAW_ROW_HEIGHT = 16,
+    DRAW_PROBLEM_X = 512,
+    DRAW_PROBLEM_Y = 512
 };
 const int COLOUR_HEADING = 0x7F0000;
 const int COLOUR_LIT = 0xFFFFFF;
 const int COLOUR_ROW = 0x7F7F7F;
+const int COLOUR_PROBLEM = 0x7F0000;
 
 /// Stores a name into an entry: at most 149 characters, zeros after them.
 void entry_set_name(highscore_* entry, const char* name) {
@@ -95,45 +105,51 @@ void record_encode(const highscore_* entry, unsigned char* record) {
     memcpy(record + 4, entry->name, strnlen(entry->name, HIGHSCORE_NAME - 1));
 }
 
-/// The folder part of `path` ("." when it has none).
-std::string path_folder(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
+/// Why the last save did not happen, as the highscore screen says it; empty
+/// when it did.
+char save_problem[96];
 
-/// The last part of `path`, after its folder.
-std::string path_name(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-/// Follows `path` through symbolic links to the file they lead to, which
-/// need not exist yet. False for a loop, and for a link that neither the
-/// player nor the superuser made: no one else may aim the save elsewhere.
-bool table_resolve(const char* path, std::string* target) {
-    *target = path;
-    for (int hops = 0; hops < 16; hops++) {
-        struct stat info;
-        if (lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return true;
-        if (info.st_uid != geteuid() && info.st_uid != 0) {
-            fprintf(stderr, "cave: %s is a link made by another user; the score is not saved\n",
-                    target->c_str());
-            return false;
-        }
-        char link[PATH_MAX];
-        ssize_t length = readlink(target->c_str(), link, sizeof link - 1);
-        if (length <= 0)
-            return false;
-        link[length] = '\0';
-        *target = link[0] == '/' ? std::string(link) : path_folder(*target) + "/" + link;
-    }
+/// Notes a save that does not happen: `reason` on the screen's line, and
+/// with the system's `error` (0 for none) on stderr. Returns false.
+bool save_refuse(const char* reason, int error) {
+    snprintf(save_problem, sizeof save_problem, "%s", reason);
+    fprintf(stderr, "cave: %s: the score is not saved: %s%s%s%s\n", highscore_file, reason,
+            error ? " (" : "", error ? strerror(error) : "", error ? ")" : "");
     return false;
 }
 
-/// True if the existing plain file can be opened and its first bytes read.
-bool table_readable(const char* target) {
-    int fd = open(target, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+/// The short reason for a save that failed with `error` while the table's
+/// folder was reached or written.
+const char* save_reason(int error) {
+    switch (error) {
+    case ELOOP:
+        return "a link loops";
+    case EPERM:
+        return "a link was made by another user";
+    case ENOENT:
+    case ENOTDIR:
+        return "a link or folder leads nowhere";
+    case EISDIR:
+        return "the table is not a file";
+    case ENOSPC:
+    case EDQUOT:
+        return "the disk is full";
+    case EFBIG:
+        return "the file size limit is reached";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    case EACCES:
+    case EROFS:
+        return "its folder cannot be written";
+    default:
+        return "the table cannot be written";
+    }
+}
+
+/// True if the existing plain file at the place can be opened and its first
+/// bytes read.
+bool table_readable(const safefile_place_* place) {
+    int fd = openat(place->folder, place->name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     unsigned char buffer[HIGHSCORE_RECORD];
@@ -147,100 +163,157 @@ bool table_readable(const char* target) {
     return got >= 0;
 }
 
-/// Whether the table at `target` may be replaced: 1 if so (also when there
-/// is none), with the mode the new file takes in *mode; 0 for a table the
-/// player cannot read (said on stderr) or has made read-only.
-int table_may_replace(const char* target, mode_t* mode) {
-    mode_t mask = umask(0);
-    umask(mask);
-    *mode = 0666 & ~mask;
-    struct stat info;
-    if (stat(target, &info) != 0 || !S_ISREG(info.st_mode))
-        return 1; // no table yet, or no file that could hold one
-    if (!table_readable(target)) {
-        fprintf(stderr,
-                "cave: the highscore table %s cannot be read (%s); the score is not saved, "
-                "so that its entries are kept\n",
-                target, strerror(errno ? errno : EIO));
-        return 0;
-    }
-    *mode = info.st_mode & 0777;
-    return (info.st_mode & 0222) && faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) == 0;
+/// Checks what the place holds: nothing yet (*exists false), or a plain
+/// table the player can read and write (its details in *info). False, after
+/// saying why, for anything else: no device, pipe, socket or folder is ever
+/// replaced, nor a table whose entries would be lost or that is read-only.
+bool table_may_replace(const safefile_place_* place, bool* exists, struct stat* info) {
+    *exists = fstatat(place->folder, place->name, info, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!*exists)
+        return errno == ENOENT || save_refuse(save_reason(errno), errno);
+    if (!S_ISREG(info->st_mode))
+        return save_refuse("the table is not a file", 0);
+    if (!table_readable(place))
+        return save_refuse("the table cannot be read", errno ? errno : EIO);
+    if (!(info->st_mode & 0222) || faccessat(place->folder, place->name, W_OK, AT_EACCESS) != 0)
+        return save_refuse("the table is read-only", 0);
+    return true;
 }
 
-/// Removes from `folder` the temporary files ("NAME.tmp.PID" and
-/// "NAME.tmp.PID.XXXXXX") of saves whose process no longer runs.
-void table_remove_stale(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
+/// Removes from the folder the temporary files of earlier saves of `name`
+/// that never finished: only the player's own, of exactly the names a save
+/// makes, untouched for more than an hour (a save takes well under a second;
+/// whether its process still runs cannot be told for another host's save).
+void table_remove_stale(int folder, const char* name) {
+    int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
         return;
-    const std::string prefix = name + ".tmp.";
+    }
+    const time_t hour_ago = time(nullptr) - 3600;
     while (dirent* entry = readdir(dir)) {
-        if (strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0)
-            continue;
-        char* end = nullptr;
-        long pid = strtol(entry->d_name + prefix.size(), &end, 10);
-        bool ours = end && (*end == '\0' || *end == '.') && pid > 0 && pid <= INT_MAX;
         struct stat info;
-        if (ours && pid != getpid() && kill(pid_t(pid), 0) != 0 && errno == ESRCH &&
+        if (safefile_is_temporary_name(entry->d_name, name) &&
             fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+            S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_mtime < hour_ago)
             unlinkat(dirfd(dir), entry->d_name, 0);
     }
     closedir(dir);
 }
 
-/// Writes all `size` bytes to `fd`; false on any failure.
+/// Writes all `size` bytes to `fd` from its start; false on any failure.
 bool fd_write_all(int fd, const unsigned char* bytes, size_t size) {
-    while (size > 0) {
-        ssize_t done = write(fd, bytes, size);
+    for (off_t at = 0; size > 0;) {
+        ssize_t done = pwrite(fd, bytes, size, at);
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
             return false;
         bytes += done;
+        at += done;
         size -= size_t(done);
     }
     return true;
 }
 
-/// Writes the bytes to a new temporary file in `folder`, made exclusively
-/// (never through a link) and given `mode`, flushed to disk; its name into
-/// *temporary. On failure nothing is left behind.
-bool table_write_temporary(const std::string& folder, const std::string& name, mode_t mode,
-                           const unsigned char* bytes, size_t size, std::string* temporary) {
-    std::string pattern = folder + "/" + name + ".tmp." + std::to_string(getpid()) + ".XXXXXX";
-    int fd = mkstemp(&pattern[0]);
+/// Writes the table into the old file itself, for a table whose owner or
+/// group the player may not give a new file: everyone who could write it
+/// before still can. Only the very file checked is written.
+bool table_write_in_place(const safefile_place_* place, const struct stat* checked,
+                          const unsigned char* bytes, size_t size) {
+    int fd = openat(place->folder, place->name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    *temporary = pattern;
-    bool ok = fchmod(fd, mode) == 0 && fd_write_all(fd, bytes, size) && fsync(fd) == 0;
-    if (close(fd) != 0 || !ok) {
-        unlink(temporary->c_str());
-        return false;
-    }
-    return true;
+        return save_refuse(save_reason(errno), errno);
+    struct stat info;
+    bool same = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == checked->st_dev &&
+                info.st_ino == checked->st_ino;
+    bool ok =
+        same && fd_write_all(fd, bytes, size) && ftruncate(fd, off_t(size)) == 0 && fsync(fd) == 0;
+    int error = errno;
+    close(fd);
+    return ok || save_refuse(same ? save_reason(error) : "the table changed while saving",
+                             same ? error : 0);
 }
 
-/// Replaces the table at `target` with the bytes when it may: written
-/// beside it and renamed over it, the folder then flushed to disk.
-void table_save(const std::string& target, const unsigned char* bytes, size_t size) {
-    const std::string folder = path_folder(target), name = path_name(target);
-    table_remove_stale(folder, name);
-    mode_t mode;
-    std::string temporary;
-    if (!table_may_replace(target.c_str(), &mode) ||
-        !table_write_temporary(folder, name, mode, bytes, size, &temporary))
-        return;
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return;
+/// Fills the new file: the bytes, the old table's mode, owner and group (the
+/// owner is set only when it differs). False with errno set on failure, and
+/// *may_own false when the player may not give the file that owner or group.
+bool table_fill_temporary(int fd, const struct stat* old, const unsigned char* bytes, size_t size,
+                          bool* may_own) {
+    mode_t mask = umask(0);
+    umask(mask);
+    *may_own = true;
+    struct stat made;
+    if (fstat(fd, &made) != 0)
+        return false;
+    if (old && (made.st_uid != old->st_uid || made.st_gid != old->st_gid) &&
+        fchown(fd, made.st_uid != old->st_uid ? old->st_uid : uid_t(-1), old->st_gid) != 0) {
+        *may_own = errno != EPERM;
+        return false;
     }
-    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fchmod(fd, old ? old->st_mode & 0777 : 0666 & ~mask) == 0 &&
+           fd_write_all(fd, bytes, size) && fsync(fd) == 0;
+}
+
+/// Puts the finished temporary file in the table's place, when the place
+/// still holds what was checked a moment before (nothing, or that file).
+bool table_rename(const safefile_place_* place, const char* temporary, bool exists,
+                  const struct stat* checked) {
+    struct stat now;
+    bool there = fstatat(place->folder, place->name, &now, AT_SYMLINK_NOFOLLOW) == 0;
+    if (there != exists || (exists && (!S_ISREG(now.st_mode) || now.st_dev != checked->st_dev ||
+                                       now.st_ino != checked->st_ino)))
+        return save_refuse("the table changed while saving", 0);
+    // Where there was nothing, nothing that appeared meanwhile is replaced.
+    int done =
+        exists ? renameat(place->folder, temporary, place->folder, place->name)
+               : renameat2(place->folder, temporary, place->folder, place->name, RENAME_NOREPLACE);
+    return done == 0 || save_refuse(save_reason(errno), errno);
+}
+
+/// Saves the bytes at the place when its table may be replaced: written to a
+/// temporary file beside it, with the old table's owner, and renamed over it;
+/// written in place when the owner cannot be kept so. False after a message.
+bool table_save(const safefile_place_* place, const unsigned char* bytes, size_t size) {
+    bool exists;
+    struct stat old;
+    if (!table_may_replace(place, &exists, &old))
+        return false;
+    table_remove_stale(place->folder, place->name);
+    char temporary[NAME_MAX + 1];
+    int fd = safefile_create_temporary(place->folder, place->name, temporary, sizeof temporary);
+    if (fd < 0)
+        return save_refuse(save_reason(errno), errno);
+    bool may_own;
+    bool filled = table_fill_temporary(fd, exists ? &old : nullptr, bytes, size, &may_own);
+    int error = errno;
+    if (close(fd) != 0 && filled) {
+        filled = false;
+        error = errno;
+    }
+    if (!filled || !table_rename(place, temporary, exists, &old)) {
+        unlinkat(place->folder, temporary, 0);
+        if (!filled && !may_own)
+            return table_write_in_place(place, &old, bytes, size);
+        return filled ? false : save_refuse(save_reason(error), error);
+    }
+    int dir = openat(place->folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
     }
+    return true;
+}
+
+/// Draws why the score was not saved under the table on the back buffer.
+void highscore_draw_problem(BITMAP* bitmap) {
+    if (!bitmap || !save_problem[0])
+        return;
+    char line[160];
+    snprintf(line, sizeof line, "Your score could not be saved: %s", save_problem);
+    text_draw_centre(bitmap, line, DRAW_PROBLEM_X, DRAW_PROBLEM_Y, COLOUR_PROBLEM);
 }
 
 } // namespace
@@ -276,7 +349,7 @@ void highscore_read(highscore_* table, int count) {
     size_t held = 0;
     // Only a plain file is read: a folder or a pipe of that name gives the
     // default table instead of an error or a game that hangs.
-    long size = 0;
+    int64_t size = 0;
     FILE* file = highscore_file ? assets_open_plain(highscore_file, &size) : nullptr;
     if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);
@@ -303,14 +376,24 @@ void highscore_write(highscore_* table, int count) {
     for (int i = 0; i < count; i++)
         record_encode(&table[i], data + size_t(i) * HIGHSCORE_RECORD);
 
-    std::string target;
-    if (!table_resolve(highscore_file, &target))
-        return;
-    struct sigaction ignore = {}, old = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &old);
-    table_save(target, data, size);
-    sigaction(SIGXFSZ, &old, nullptr);
+    save_problem[0] = 0;
+    safefile_place_ place;
+    int error = safefile_resolve(highscore_file, &place);
+    if (error) {
+        save_refuse(save_reason(error), error);
+    } else {
+        struct sigaction ignore = {}, old = {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, &old);
+        table_save(&place, data, size);
+        sigaction(SIGXFSZ, &old, nullptr);
+        safefile_release(&place);
+    }
+    highscore_draw_problem(bmp);
+}
+
+const char* highscore_save_problem() {
+    return save_problem;
 }
 
 /// 1 if some entry scores strictly less than `score`, else 0.

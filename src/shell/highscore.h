@@ -21,5 +21,9 @@ int highscore_push(int score, const char* name, highscore_* table, int count);
 void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit);
 int highscore_new_score(int score, highscore_* table, int count);
 
+/// Why the last highscore_write did not save the table (it then also said so
+/// on stderr and under the table on the back buffer); "" when it did.
+const char* highscore_save_problem();
+
 /// The file name the table is kept in (tests may point it elsewhere).
 extern const char* highscore_file;

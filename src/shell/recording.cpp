@@ -11,8 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "shell/keyboard.h"
+#include "shell/safefile.h"
 
 namespace {
 
@@ -60,6 +64,7 @@ constexpr int standard_pause_ms = 150;
 recording_mode mode = MODE_OFF;
 char file_name[1024];
 FILE* out = nullptr;             // the file written while recording
+safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
 recording_line_* tape = nullptr; // every event line loaded
 recording_line_* next_line = nullptr;
 int last_number = 0; // line number of the last line replayed
@@ -149,66 +154,133 @@ bool recording_parse(const char* text, recording_line_* line) {
     return false;
 }
 
-/// Reads a line of the file without its line end; false at the end of the
-/// file, or (with *too_long set) for a line longer than any event line.
-bool recording_read_text(FILE* in, char* text, int size, bool* too_long) {
-    *too_long = false;
-    if (!fgets(text, size, in))
+/// One line of the file, read whole whatever its length (comment lines may
+/// be long); `cut` is set for a last line without its line end.
+struct recording_text_ {
+    char* text = nullptr;
+    size_t capacity = 0;
+    bool cut = false;
+};
+
+/// Reads the next line into *line without its line end (and a carriage
+/// return before it); false at the end of the file or on a read error.
+bool recording_read_text(FILE* in, recording_text_* line) {
+    ssize_t length = getline(&line->text, &line->capacity, in);
+    if (length < 0)
         return false;
-    size_t length = strlen(text);
-    if (length > 0 && text[length - 1] == '\n')
-        text[--length] = 0;
-    else if (!feof(in))
-        *too_long = true;
-    if (length > 0 && text[length - 1] == '\r')
-        text[--length] = 0;
-    return !*too_long;
+    line->cut = length == 0 || line->text[length - 1] != '\n';
+    if (!line->cut)
+        line->text[--length] = 0;
+    if (length > 0 && line->text[length - 1] == '\r')
+        line->text[--length] = 0;
+    return true;
 }
 
-/// Checks the version line; 0 after a message when it is not ours.
-int recording_check_version(FILE* in) {
-    char text[64];
-    bool too_long;
-    int version = 0, used = 0;
-    if (!recording_read_text(in, text, sizeof text, &too_long) ||
-        sscanf(text, "cave recording %d%n", &version, &used) != 1 || text[used] != 0)
-        return recording_refuse("not a recording of this game (its first line is not "
-                                "\"cave recording %d\")",
+/// True for a line the loader skips: empty, only spaces and tabs, or a comment.
+bool recording_skipped(const char* text) {
+    text += strspn(text, " \t");
+    return text[0] == 0 || text[0] == '#';
+}
+
+/// Checks the version line: "cave recording " and digits only, which must
+/// be this game's version; 0 after a message naming line 1 when not.
+int recording_check_version(FILE* in, recording_text_* line) {
+    const char prefix[] = "cave recording ";
+    const char* digits = nullptr;
+    if (recording_read_text(in, line) && strncmp(line->text, prefix, sizeof prefix - 1) == 0)
+        digits = line->text + sizeof prefix - 1;
+    if (!digits || !digits[0] || strspn(digits, "0123456789") != strlen(digits))
+        return recording_refuse("not a recording of this game (line 1 is not \"cave recording "
+                                "%d\")",
                                 RECORDING_VERSION);
-    if (version != RECORDING_VERSION)
-        return recording_refuse("a recording of version %d; this game plays version %d", version,
-                                RECORDING_VERSION);
+    // Compared as text, so that no number of digits can overflow.
+    while (digits[0] == '0' && digits[1])
+        digits++;
+    char ours[16];
+    snprintf(ours, sizeof ours, "%d", RECORDING_VERSION);
+    if (strcmp(digits, ours) != 0)
+        return recording_refuse("line 1: a recording of version %.20s%s; this game plays "
+                                "version %d",
+                                digits, strlen(digits) > 20 ? "..." : "", RECORDING_VERSION);
+    return 1;
+}
+
+/// Adds one event line to the end of the tape at *tail; 0 after a message
+/// when it is damaged or cannot be kept.
+int recording_keep_line(const char* text, int number, recording_line_*** tail) {
+    recording_line_ line = {};
+    line.number = number;
+    if (!recording_parse(text, &line))
+        return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
+    if (!tape && line.kind != REC_GAME)
+        return recording_refuse("line %d: the first event must be \"game SEED\"", number);
+    **tail = static_cast<recording_line_*>(calloc(1, sizeof line));
+    if (!**tail)
+        return recording_refuse("out of memory at line %d", number);
+    ***tail = line;
+    *tail = &(**tail)->next;
     return 1;
 }
 
 /// Loads the event lines after the version line; 0 after a message when one
-/// is damaged, when the file cannot be read, or when it holds no game.
-int recording_read_lines(FILE* in) {
+/// is damaged, when the file cannot be read, or when it holds no game. A last
+/// line cut off in the middle (the game stopped while writing it) is left
+/// out, and the replay goes up to the line before it.
+int recording_read_lines(FILE* in, recording_text_* line) {
     recording_line_** tail = &tape;
-    char text[128];
-    bool too_long;
-    for (int number = 2;; number++) {
-        if (!recording_read_text(in, text, sizeof text, &too_long) && !too_long)
-            break;
-        if (!too_long && (text[0] == 0 || text[0] == '#'))
+    int number = 2;
+    for (; recording_read_text(in, line); number++) {
+        if (recording_skipped(line->text))
             continue;
-        recording_line_ line = {};
-        line.number = number;
-        if (too_long || !recording_parse(text, &line))
-            return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
-        if (!tape && line.kind != REC_GAME)
-            return recording_refuse("line %d: the first event must be \"game SEED\"", number);
-        *tail = static_cast<recording_line_*>(calloc(1, sizeof line));
-        if (!*tail)
-            return recording_refuse("out of memory at line %d", number);
-        **tail = line;
-        tail = &(*tail)->next;
+        if (line->cut) {
+            fprintf(stderr,
+                    "cave: %s: line %d is cut off; the recording ended early and is replayed up "
+                    "to line %d\n",
+                    file_name, number, number - 1);
+            break;
+        }
+        if (!recording_keep_line(line->text, number, &tail))
+            return 0;
     }
     if (ferror(in))
-        return recording_refuse("cannot be read: %s", strerror(errno));
+        return recording_refuse("the file cannot be read after line %d: %s", number - 1,
+                                strerror(errno));
     if (!tape)
-        return recording_refuse("holds no game");
+        return recording_refuse("the whole file holds no game (no \"game SEED\" line)");
     return 1;
+}
+
+/// Makes or empties the recording's file at the place checked at the start
+/// (never through a link) and writes its first lines; false after a message,
+/// the recording then stopped.
+bool recording_open() {
+    int fd = openat(out_place.folder, out_place.name,
+                    O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    int error = fd < 0 ? errno : 0;
+    struct stat info;
+    if (fd >= 0) {
+        error = fstat(fd, &info) != 0    ? errno
+                : !S_ISREG(info.st_mode) ? EISDIR
+                : ftruncate(fd, 0) != 0  ? errno
+                                         : 0;
+        if (error) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    safefile_release(&out_place);
+    out = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!out) {
+        if (fd >= 0)
+            close(fd);
+        fprintf(stderr, "cave: %s: cannot be written (%s); the game is not recorded\n", file_name,
+                error == EISDIR ? "not a file" : strerror(error));
+        mode = MODE_OFF;
+        return false;
+    }
+    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
+            RECORDING_VERSION);
+    return true;
 }
 
 /// Writes one event line and hands it to the file at once, so that a crash
@@ -228,6 +300,8 @@ void recording_write(int kind, long long value, int held) {
         copy = nullptr;
         copy_whole = false;
     }
+    if (mode == MODE_RECORD && !out)
+        recording_open(); // made at the first line: a run that fails before leaves it as it was
     if (out && !recording_write_to(out, kind, value, held)) {
         fprintf(stderr, "cave: %s: cannot be written (%s); the recording stops here\n", file_name,
                 strerror(errno));
@@ -348,12 +422,20 @@ void recording_pause(int kind, long long value) {
 
 int recording_start(const char* path) {
     snprintf(file_name, sizeof file_name, "%s", path);
-    out = fopen(path, "w");
-    if (!out)
-        return recording_refuse("cannot be written: %s", strerror(errno));
-    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
-            RECORDING_VERSION);
-    fflush(out);
+    safefile_release(&out_place);
+    int error = safefile_resolve(path, &out_place);
+    struct stat info;
+    if (!error && fstatat(out_place.folder, out_place.name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        error = !S_ISREG(info.st_mode)                                          ? EISDIR
+                : faccessat(out_place.folder, out_place.name, W_OK, AT_EACCESS) ? errno
+                                                                                : 0;
+    if (error) {
+        safefile_release(&out_place);
+        return recording_refuse("cannot be written: %s",
+                                error == EISDIR ? "not a file" : strerror(error));
+    }
+    // The file itself is made or emptied only with the first line of the first
+    // game, so that a run that cannot open its window loses no earlier one.
     mode = MODE_RECORD;
     depth = 0;
     return 1;
@@ -365,7 +447,9 @@ int recording_load(const char* path, int pause, int watch) {
     if (!in)
         return recording_refuse("cannot be read: %s", strerror(errno));
     recording_free();
-    int ok = recording_check_version(in) && recording_read_lines(in);
+    recording_text_ line;
+    int ok = recording_check_version(in, &line) && recording_read_lines(in, &line);
+    free(line.text);
     fclose(in);
     if (!ok) {
         recording_free();
@@ -395,10 +479,19 @@ int recording_finish() {
     if (out)
         fclose(out);
     out = nullptr;
+    safefile_release(&out_place);
     recording_free();
     mode = MODE_OFF;
     depth = 0;
     return whole;
+}
+
+int recording_upcoming(long long* value, int* held) {
+    if (mode != MODE_REPLAY || !next_line)
+        return -1;
+    *value = next_line->value;
+    *held = next_line->held;
+    return next_line->kind;
 }
 
 int recording_replaying() {

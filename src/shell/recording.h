@@ -23,8 +23,11 @@ enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RE
 /// The format version this game writes and reads.
 enum { RECORDING_VERSION = 1 };
 
-/// Starts writing a recording to `path`. 0, after a message on stderr, when
-/// the file cannot be made.
+/// Starts recording to `path`: checks that it is a plain file the player may
+/// write (or none yet), reached as the highscore table is; 0, after a message
+/// on stderr, when not. The file is made or emptied when the first game
+/// begins; a recording that cannot be written then, or later, stops after
+/// its message and the games go on.
 int recording_start(const char* path);
 
 /// Loads the recording at `path` to replay it, pausing `pause_ms` before each
@@ -39,6 +42,11 @@ int recording_finish();
 
 /// 1 while a recording is replayed.
 int recording_replaying();
+
+/// While replaying, the kind of the line the next answer comes from, with
+/// its number (and a held line's state) in *value and *held; -1 when the
+/// tape is used up or nothing is replayed.
+int recording_upcoming(long long* value, int* held);
 
 /// The seed of the game about to begin: `planned`, noted in the recording
 /// when recording; the recorded one when replaying.

@@ -29,13 +29,14 @@ bool music_on = true;
 std::vector<std::string> reported;
 
 // The largest sample file the game loads, and the rates it plays.
-const long WAV_MAX_SIZE = 32L << 20;
-const long WAV_MIN_RATE = 1000;
-const long WAV_MAX_RATE = 192000;
+const int64_t WAV_MAX_SIZE = int64_t(32) << 20;
+const uint32_t WAV_MIN_RATE = 1000;
+const uint32_t WAV_MAX_RATE = 192000;
 
-/// Reads a little-endian number of `n` bytes.
-long wav_le(const unsigned char* p, int n) {
-    long v = 0;
+/// Reads a little-endian number of `n` bytes (at most 4), unsigned, so that
+/// every machine checks exactly as this one does.
+uint32_t wav_le(const unsigned char* p, int n) {
+    uint32_t v = 0;
     for (int i = n - 1; i >= 0; i--)
         v = (v << 8) | p[i];
     return v;
@@ -44,25 +45,28 @@ long wav_le(const unsigned char* p, int n) {
 /// True if the 16 bytes of a format chunk say plain PCM, 1 or 2 channels of
 /// 8 or 16 bits at a rate the mixer plays, with the sizes that follow.
 bool wav_format_is_sound(const unsigned char* fmt) {
-    long channels = wav_le(fmt + 2, 2), rate = wav_le(fmt + 4, 4);
-    long bits = wav_le(fmt + 14, 2), frame = wav_le(fmt + 12, 2);
+    uint32_t channels = wav_le(fmt + 2, 2), rate = wav_le(fmt + 4, 4);
+    uint32_t bits = wav_le(fmt + 14, 2), frame = wav_le(fmt + 12, 2);
     return wav_le(fmt, 2) == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16) &&
            rate >= WAV_MIN_RATE && rate <= WAV_MAX_RATE && frame == channels * bits / 8 &&
            wav_le(fmt + 8, 4) == rate * frame;
 }
 
-/// Walks the chunks after the RIFF header as the library reads them (one
-/// after the other, without the padding to even sizes): each must lie inside
-/// the file, one format chunk must come before the one data chunk of whole
-/// frames, and the chunks must end exactly where the file ends.
-bool wav_chunks_are_sound(FILE* f, long size) {
-    long at = 12, frame = 0, data = 0, length = 0;
-    while (at < size && !(at + 1 == size && length % 2)) { // an odd chunk may end padded
+/// Walks the chunks after the RIFF header as the library reads them: one
+/// after the other up to the data chunk, where it stops reading (so no pad
+/// byte may come before it), each inside the file; one format chunk must come
+/// before the one data chunk of whole frames, and the chunks must end where
+/// the file ends. After the data chunk an odd-length chunk may be followed by
+/// its RIFF pad byte.
+bool wav_chunks_are_sound(FILE* f, int64_t size) {
+    int64_t at = 12;
+    uint32_t frame = 0, data = 0;
+    while (at < size) {
         unsigned char head[8], fmt[16];
-        if (at + 8 > size || fseek(f, at, SEEK_SET) != 0 || fread(head, 1, 8, f) != 8)
+        if (at + 8 > size || fseek(f, long(at), SEEK_SET) != 0 || fread(head, 1, 8, f) != 8)
             return false;
-        length = wav_le(head + 4, 4);
-        if (length > size - at - 8)
+        uint32_t length = wav_le(head + 4, 4);
+        if (int64_t(length) > size - at - 8)
             return false;
         if (memcmp(head, "fmt ", 4) == 0) {
             if (frame || data || length < 16 || fread(fmt, 1, 16, f) != 16 ||
@@ -74,9 +78,11 @@ bool wav_chunks_are_sound(FILE* f, long size) {
                 return false;
             data = length;
         }
-        at += 8 + length;
+        at += 8 + int64_t(length);
+        if (data && length % 2 && at < size)
+            at++; // the pad byte after an odd chunk
     }
-    return data > 0 && at <= size;
+    return data > 0 && at == size;
 }
 
 /// Names a broken sample on stderr the first time it is met.
@@ -90,14 +96,14 @@ void sound_report_broken(const char* name) {
 } // namespace
 
 int sound_wav_is_sound(const char* path) {
-    long size = 0;
+    int64_t size = 0;
     FILE* f = assets_open_plain(path, &size);
     if (!f)
         return 0;
     unsigned char riff[12];
     bool sound = size >= 12 && size <= WAV_MAX_SIZE && fread(riff, 1, 12, f) == 12 &&
                  memcmp(riff, "RIFF", 4) == 0 && memcmp(riff + 8, "WAVE", 4) == 0 &&
-                 wav_le(riff + 4, 4) == size - 8 && wav_chunks_are_sound(f, size);
+                 int64_t(wav_le(riff + 4, 4)) == size - 8 && wav_chunks_are_sound(f, size);
     fclose(f);
     return sound ? 1 : 0;
 }

@@ -2,7 +2,9 @@
 # Started from a folder without its data files the game says which files are
 # missing and where it looked, and ends with status 1 before opening a window.
 # With its data but without an X server it says that DISPLAY is the problem,
-# and ends with status 1 too, as --watch does for a game that was not kept.
+# and ends with status 1 too, as --watch does for a game that was not kept,
+# leaving a recording named with --record whole.
+# A --data folder that does not exist is one line and status 1.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -36,6 +38,13 @@ grep -qF "looked in $empty, the folder given with --data" <<<"$err" ||
     e2e_fail "the message does not name the --data folder: $err"
 grep -qF "./play" <<<"$err" && e2e_fail "the message suggests ./play although --data was given: $err"
 
+# A data folder that does not exist: one line, not the list of every file.
+e2e_start_in "$empty" "$E2E_CAVE" --data "$empty/nowhere"
+e2e_wait_exit 20
+[[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 for a missing --data folder, got $E2E_STATUS"
+err="$(cat "$E2E_WORK/game.err")"
+[[ $err == "cave: $empty/nowhere: no such folder" ]] || e2e_fail "unexpected message: $err"
+
 # With all but one file present only that one is named.
 e2e_copy_data "$E2E_WORK/partial"
 rm "$E2E_RUN/GameOver.bmp"
@@ -50,13 +59,17 @@ grep -qF "$E2E_RUN" <<<"$err" || e2e_fail "the message does not name the folder 
 # All the data, but DISPLAY unset, then naming a display no server answers.
 e2e_copy_data "$E2E_WORK/full"
 no_server=":$((170 + RANDOM % 80))"
+printf 'cave recording 1\ngame 7\npress\n' >"$E2E_WORK/old.rec"
+cp "$E2E_WORK/old.rec" "$E2E_WORK/kept.rec"
 for display in "" "$no_server"; do
-    e2e_start_in "$E2E_RUN" env ${display:+DISPLAY=$display} "$E2E_CAVE" --silent
+    e2e_start_in "$E2E_RUN" env ${display:+DISPLAY=$display} "$E2E_CAVE" --silent \
+        --record "$E2E_WORK/old.rec"
     e2e_wait_exit 20
     [[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 with DISPLAY='$display', got $E2E_STATUS"
     err="$(cat "$E2E_WORK/game.err")"
     grep -q "^cave: .*DISPLAY" <<<"$err" || e2e_fail "the message does not name DISPLAY: $err"
     [[ -z $display ]] || grep -qF "$display" <<<"$err" || e2e_fail "the message does not name $display"
+    cmp -s "$E2E_WORK/old.rec" "$E2E_WORK/kept.rec" || e2e_fail "the earlier recording was touched"
 done
 
 # A game to watch that was never kept is refused in one line, with status 1,

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -278,9 +279,22 @@ TEST_F(BadInput, BrokenSamplesStaySilentAndAreNamedOnce) {
     write_file(dir + "/negative_rate.wav", with_field(good, 24, (uint32_t)-22050, 4));
     write_file(dir + "/cut_short.wav", good.substr(0, good.size() - 1));
     write_file(dir + "/huge_chunk.wav", with_field(good, 40, 0xfffffff0u, 4));
+    // Chunks after the data: one whose size is near 2^32 (-8 in a 32-bit
+    // long), and an odd one with its pad byte, which the library loads.
+    auto appended = [&](const std::string& chunk) {
+        return with_field(good + chunk, 4, uint32_t(good.size() + chunk.size() - 8), 4);
+    };
+    write_file(dir + "/near_4g_chunk.wav", appended(std::string("LIST\xf8\xff\xff\xff", 8)));
+    write_file(dir + "/padded.wav", appended(std::string("LIST\3\0\0\0abc\0", 12)));
     fs::current_path(dir);
-    for (const char* name : {"negative_rate.wav", "cut_short.wav", "huge_chunk.wav"})
+    for (const char* name :
+         {"negative_rate.wav", "cut_short.wav", "huge_chunk.wav", "near_4g_chunk.wav"})
         EXPECT_EQ(sound_wav_is_sound(name), 0) << name;
+    EXPECT_EQ(sound_wav_is_sound("padded.wav"), 1);
+    SAMPLE* padded = load_sample("padded.wav");
+    EXPECT_NE(padded, nullptr);
+    if (padded)
+        destroy_sample(padded);
     testing::internal::CaptureStderr();
     EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
     EXPECT_EQ(sound_load("negative_rate.wav"), nullptr);
@@ -351,6 +365,8 @@ class BadHighscoreFile : public BadInput {
     std::string table_file;
     const char* saved_file = nullptr;
     bool saw_table = false;
+    std::string problem; // why the save did not happen, as the screen said
+    bool saw_problem = false, line_drawn = false, row_free = false;
 
     void SetUp() override {
         BadInput::SetUp();
@@ -379,6 +395,11 @@ class BadHighscoreFile : public BadInput {
         keys_call([this] {
             saw_table = has_text(screen, "Place", 293, 240, 0x7f0000) &&
                         has_text(screen, "Noobie", 469, 256 + 16 * 14, 0x7f7f7f);
+            problem = highscore_save_problem();
+            std::string line = "Your score could not be saved: " + problem;
+            saw_problem = has_text_centre(screen, line.c_str(), 512, 512, 0x7f0000);
+            line_drawn = has_rgb(screen, 0, 512, 1024, 8, 0x7f0000);
+            row_free = !has_rgb(screen, 0, 528, 1024, 8, 0x7f0000);
         });
         keys_press(KEY_SPACE);
         keys_press(KEY_N); // "Play again?"
@@ -460,9 +481,51 @@ TEST_F(BadHighscoreFile, APipeInItsPlaceNeitherHangsNorStays) {
     ASSERT_EQ(mkfifo((dir + "/highscore.zelko").c_str(), 0600), 0);
     EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
     EXPECT_TRUE(saw_table);
-    // The table written afterwards replaced the pipe with a plain file.
-    EXPECT_TRUE(fs::is_regular_file(dir + "/highscore.zelko"));
-    EXPECT_EQ(fs::file_size(dir + "/highscore.zelko"), 2310u);
+    // The pipe is left as it was, and the screen says the score is not kept.
+    EXPECT_TRUE(fs::is_fifo(dir + "/highscore.zelko"));
+    EXPECT_EQ(problem, "the table is not a file");
+    EXPECT_TRUE(saw_problem);
+    EXPECT_EQ(files_in(dir), std::vector<std::string>{"highscore.zelko"});
+}
+
+TEST_F(BadHighscoreFile, NothingButAPlainFileIsReplacedAndEveryLostScoreIsSaid) {
+    const std::string table = dir + "/highscore.zelko", node = dir + "/zero";
+    struct Case {
+        const char* target;
+        const char* reason;
+    } cases[] = {{"zero", "the table is not a file"},
+                 {"gone/table", "a link or folder leads nowhere"},
+                 {"highscore.zelko", "a link loops"},
+                 {".", "the table is not a file"}};
+    bool device = mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+    for (const Case& c : cases) {
+        if (!device && strcmp(c.target, "zero") == 0)
+            continue; // device nodes cannot be made here
+        SCOPED_TRACE(c.target);
+        ASSERT_EQ(symlink(c.target, table.c_str()), 0);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(play_with_table_at(table), 0);
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(problem, c.reason);
+        EXPECT_TRUE(saw_problem && row_free);
+        EXPECT_NE(said.find(table + ": the score is not saved: " + c.reason), std::string::npos)
+            << said;
+        EXPECT_TRUE(fs::is_symlink(table));
+        fs::remove(table);
+        keys_reset();
+    }
+    if (device) {
+        struct stat info;
+        ASSERT_EQ(lstat(node.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode) && info.st_rdev == makedev(1, 5));
+        fs::remove(node);
+    }
+    EXPECT_TRUE(files_in(dir).empty());
+    // A save that works adds no line.
+    EXPECT_EQ(play_with_table_at(table), 0);
+    EXPECT_EQ(problem, "");
+    EXPECT_FALSE(line_drawn);
+    EXPECT_EQ(fs::file_size(table), 2310u);
 }
 
 TEST_F(BadHighscoreFile, AnUnwritablePlaceKeepsTheGameGoing) {

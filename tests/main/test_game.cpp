@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <dirent.h>
@@ -279,6 +281,34 @@ TEST_F(Game, BadRecordingsAreRefused) {
                   std::string::npos)
             << bad;
     EXPECT_EQ(load("cave recording 1\r\n# note\n\ngame 1\r\nheld 59 1\n"), "loaded");
+    EXPECT_EQ(
+        load(("cave recording 1\n \t\n#" + std::string(300, 'c') + "\ngame 1\n  \r\n").c_str()),
+        "loaded");
+    for (const char* version :
+         {"cave recording 4294967297\n", "cave recording 18446744073709551617\n"})
+        EXPECT_NE(load(version).find("line 1: a recording of version"), std::string::npos);
+    for (const char* odd : {"cave recording 1x\n", "cave recording -1\n", "cave recording +1\n"})
+        EXPECT_NE(load(odd).find("line 1 is not"), std::string::npos) << odd;
+    EXPECT_NE(load("cave recording 1\n").find("the whole file holds no game"), std::string::npos);
+
+    // Cut off in its last line: replayed up to the line before, and said so.
+    load("cave recording 1\ngame 3\nkey 8\nke");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(recording_load(tape.c_str(), 0, 0));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("line 4 is cut off"), std::string::npos);
+    long long value = 0;
+    int held = 0;
+    EXPECT_EQ(recording_game_seed(0), 3u);
+    EXPECT_EQ(recording_upcoming(&value, &held), REC_KEY);
+    EXPECT_EQ(value, 8);
+    recording_finish();
+
+    // Recording over a file leaves it whole until a game begins.
+    load("keep me\n");
+    ASSERT_TRUE(recording_start(tape.c_str()));
+    recording_finish();
+    std::ifstream kept(tape);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me\n");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(recording_load((tape + ".none").c_str(), 0, 0));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);

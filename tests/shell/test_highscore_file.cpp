@@ -13,6 +13,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <climits>
+#include <ctime>
 #include <unistd.h>
 #include <vector>
 
@@ -381,22 +384,28 @@ TEST_F(HighscoreFile, TheTemporaryFileNeverFollowsALinkAndDeadSavesAreCleared) {
     // The name older saves used, planted as a link to another file.
     const std::string planted = path + ".tmp." + std::to_string(getpid());
     ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
-    // Temporary files of a save whose process is gone, and of a live one.
-    pid_t dead = fork();
-    if (dead == 0)
-        _exit(0);
-    waitpid(dead, nullptr, 0);
-    const std::string stale = "highscore.zelko.tmp." + std::to_string(dead);
+    // Temporary files of a save that never finished (untouched for two
+    // hours), of a live one, and look-alikes the save did not make.
+    const std::string stale = "highscore.zelko.tmp.4000001";
     const std::string live = "highscore.zelko.tmp." + std::to_string(getppid()) + ".Ab12Cd";
-    for (const std::string& name : {stale, stale + ".x1y2z3", live})
+    const std::string spaced = "highscore.zelko.tmp. 4000001.keep00";
+    const std::string foreign = stale + ".n0b0dy";
+    const timespec two_hours_ago[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+    for (const std::string& name : {stale, stale + ".x1y2z3", live, spaced, foreign}) {
         fclose(fopen((dir + "/" + name).c_str(), "wb"));
-
+        if (name != live)
+            utimensat(AT_FDCWD, (dir + "/" + name).c_str(), two_hours_ago, 0);
+    }
+    bool other_user = geteuid() == 0 && chown((dir + "/" + foreign).c_str(), 65534, 65534) == 0;
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_write(table, 15);
     std::vector<std::string> left = files();
     std::sort(left.begin(), left.end());
-    std::vector<std::string> expected = {"highscore.zelko", live, path_name(planted), "victim"};
+    std::vector<std::string> expected = {"highscore.zelko", live,  path_name(planted),
+                                         "victim",          stale, spaced};
+    if (other_user)
+        expected.push_back(foreign);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(left, expected);
     EXPECT_EQ(get().size(), FILE_SIZE);
@@ -406,6 +415,92 @@ TEST_F(HighscoreFile, TheTemporaryFileNeverFollowsALinkAndDeadSavesAreCleared) {
     EXPECT_EQ(fread(text, 1, sizeof text, v), 7u);
     fclose(v);
     EXPECT_STREQ(text, "keep me");
+}
+
+TEST_F(HighscoreFile, ASaveKeepsTheTablesOwnerAndGroup) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "another user's table can only be made by the superuser";
+    put(hand_built_file(SCORES, 0));
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(INT32_MAX, "Root", table, 15);
+    highscore_write(table, 15); // the superuser gives the new file the old owner
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+
+    // The user nobody cannot give a new file the superuser's ownership: the
+    // table is written in place instead and stays the superuser's.
+    ASSERT_EQ(chown(path.c_str(), 0, 0), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        highscore_push(INT32_MAX, "Nobody", table, 15);
+        highscore_write(table, 15);
+        _exit(highscore_save_problem()[0] ? 3 : 0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+    EXPECT_EQ(info.st_gid, 0u);
+    highscore_ saved[15];
+    highscore_read(saved, 15);
+    EXPECT_STREQ(saved[0].name, "Nobody");
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+}
+
+TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made by the superuser";
+    // The player's link to the player's table, and another user's link to a
+    // file of the player's, swapped with it as fast as can be.
+    ASSERT_EQ(mkdir((dir + "/mine").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("mine/table", path.c_str()), 0);
+    const std::string bait = dir + "/bait", victim = dir + "/victim";
+    ASSERT_EQ(symlink("victim", bait.c_str()), 0);
+    ASSERT_EQ(lchown(bait.c_str(), 65534, 65534), 0);
+    pid_t swapper = fork();
+    if (swapper == 0)
+        for (;;)
+            renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, bait.c_str(), RENAME_EXCHANGE);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    testing::internal::CaptureStderr();
+    int saved = 0;
+    for (int i = 0; i < 300; i++)
+        saved += (highscore_write(table, 15), highscore_save_problem()[0] == 0);
+    testing::internal::GetCapturedStderr();
+    kill(swapper, SIGKILL);
+    waitpid(swapper, nullptr, 0);
+    EXPECT_NE(access(victim.c_str(), F_OK), 0); // never made through the bait
+    EXPECT_GT(saved, 0);
+    struct stat info;
+    ASSERT_EQ(stat((dir + "/mine/table").c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, off_t(FILE_SIZE));
+    remove((dir + "/mine/table").c_str());
+    rmdir((dir + "/mine").c_str());
+}
+
+TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
+    const std::string name(NAME_MAX, 'n');
+    const std::string long_path = dir + "/" + name;
+    highscore_file = long_path.c_str();
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(100, "Long", table, 15);
+    highscore_write(table, 15);
+    EXPECT_STREQ(highscore_save_problem(), "");
+    highscore_read(table, 15);
+    EXPECT_STREQ(table[0].name, "Long");
+    EXPECT_EQ(files(), std::vector<std::string>{name});
+    highscore_file = path.c_str();
 }
 
 } // namespace

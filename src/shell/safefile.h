@@ -1,0 +1,40 @@
+// safefile: reaching and making the game's own files (the highscore table, a
+// recording) in folders other users may share. A path is followed through
+// descriptors, so the link whose owner was checked is the very link followed,
+// and new files are made exclusively in a folder held open, never through a
+// link.
+#pragma once
+#include <climits>
+#include <sys/types.h>
+
+/// Where a path leads: its folder, held open, and the name of the file in it.
+struct safefile_place_ {
+    int folder;              // an O_PATH descriptor of the folder, or -1
+    char name[NAME_MAX + 1]; // the last part of the path; it need not exist
+};
+
+/// Follows `path` to the file it leads to, which need not exist yet, link by
+/// link through descriptors; a link is followed only when the player or the
+/// superuser made it. 0 with *place filled (release it after), or an errno
+/// value: ELOOP for a loop, EPERM for a link made by another user, ENOENT
+/// when a folder on the way is missing, EISDIR for a path ending in '/'.
+int safefile_resolve(const char* path, safefile_place_* place);
+
+/// Closes the folder a place holds.
+void safefile_release(safefile_place_* place);
+
+/// Makes the new file `name` in the open `folder` and opens it for writing:
+/// exclusively (nothing of that name may exist, not even a link), with
+/// `mode` less the umask, and in the folder's group when the folder is
+/// setgid, as the system does. A descriptor, or -1 with errno set.
+int safefile_create(int folder, const char* name, mode_t mode);
+
+/// Makes a new temporary file in the open `folder` the way mkstemp does,
+/// named "BASE.tmp.PID." and six letters or digits ("cave.tmp.PID.XXXXXX"
+/// when BASE is too long for a file name), readable by the player only; its
+/// name into `name`. A descriptor, or -1 with errno set.
+int safefile_create_temporary(int folder, const char* base, char* name, size_t size);
+
+/// True if `name` is one a temporary file of safefile_create_temporary for
+/// `base` could have.
+bool safefile_is_temporary_name(const char* name, const char* base);
