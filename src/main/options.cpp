@@ -15,7 +15,7 @@
 namespace {
 
 /// The options: what each is called and where its value goes.
-enum option_kind { OPT_FLAG, OPT_TEXT, OPT_SEED, OPT_DELAY };
+enum option_kind { OPT_FLAG, OPT_TEXT, OPT_SEED, OPT_DELAY, OPT_SCALE };
 
 struct option_entry {
     const char* long_name; // without the leading "--"
@@ -37,6 +37,7 @@ const option_entry option_table[] = {
     {"record", 0, OPT_TEXT, 0, offsetof(options_, record)},
     {"replay", 0, OPT_TEXT, 0, offsetof(options_, replay)},
     {"replay-delay", 0, OPT_DELAY, 0, offsetof(options_, replay_delay)},
+    {"scale", 0, OPT_SCALE, 0, offsetof(options_, scale)},
 };
 
 /// Says what is wrong with the command line; returns the exit status 2.
@@ -74,6 +75,16 @@ bool options_read_number(const char* text, long long low, long long high, long l
     return true;
 }
 
+/// Reads the picture scale, a decimal number from 0.5 to 8.
+int options_read_scale(const char* value, options_* out) {
+    char* end = nullptr;
+    double scale = strtod(value, &end);
+    if (*value == '\0' || *value == ' ' || *end != '\0' || !(scale >= 0.5 && scale <= 8))
+        return options_complain("the scale must be a number from 0.5 to 8, not", value);
+    out->scale = scale;
+    return 0;
+}
+
 /// Stores `value` for option `e` into `out`; returns 0 or the exit status 2.
 int options_store(const option_entry& e, const char* value, options_* out) {
     char* field = reinterpret_cast<char*>(out) + e.offset;
@@ -99,6 +110,8 @@ int options_store(const option_entry& e, const char* value, options_* out) {
             return options_complain("the replay delay must be from 0 to 60000 ms, not", value);
         out->replay_delay = static_cast<int>(number);
         return 0;
+    case OPT_SCALE:
+        return options_read_scale(value, out);
     }
     return 2;
 }
@@ -161,8 +174,11 @@ void options_print_usage(FILE* to) {
     fputs("Usage: cave [OPTION]...\n"
           "The Wizard's Cave: a turn-based dungeon game, played with the keyboard.\n"
           "\n"
-          "  -w, --windowed       play in a 1024x768 window\n"
-          "      --fullscreen     play full screen (the default)\n"
+          "  -w, --windowed       play in a window, the largest of 0.5, 0.75, 1, 1.25,\n"
+          "                       1.5, 2, 2.5, 3 or 4 x 1024x768 within 90% of the screen\n"
+          "      --fullscreen     play full screen at the screen's own size (the default)\n"
+          "      --scale F        show the 1024x768 picture F times as large, F from 0.5\n"
+          "                       to 8, decimals allowed (default: as large as fits)\n"
           "      --data DIR       read the pictures and samples from DIR\n"
           "                       (default: the working folder)\n"
           "      --silent         play without sound\n"
@@ -173,6 +189,7 @@ void options_print_usage(FILE* to) {
           "  -h, --help           show this help and exit\n"
           "      --version        show the version and exit\n"
           "\n"
+          "F11 or Alt+Enter switches between full screen and a window during play.\n"
           "The highscore table, highscore.zelko, is kept in the working folder.\n",
           to);
 }
