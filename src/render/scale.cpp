@@ -19,10 +19,11 @@ namespace {
 constexpr double window_factors[] = {0.5, 0.75, 1, 1.25, 1.5, 2, 2.5, 3, 4};
 
 /// How one axis of the target reads the picture: for each target pixel the
-/// picture pixel it starts on and the share (0 to 255 of 256) of the next.
+/// picture pixel it starts on and the share (0 to 256 of 256) of the next.
 struct scale_axis_ {
     std::vector<int> index;
     std::vector<int> share;
+    std::vector<int> mixed; // the target pixels whose share is not 0
 };
 
 /// The tables of the last size drawn, and two picture rows scaled across.
@@ -42,6 +43,7 @@ void scale_axis_make(int src, int dst, scale_axis_* axis) {
     const double f = double(dst) / src;
     axis->index.resize(dst);
     axis->share.resize(dst);
+    axis->mixed.clear();
     for (int d = 0; d < dst; d++) {
         const double u = (d + 0.5) / f - 0.5;
         int i = int(std::floor(u));
@@ -53,10 +55,12 @@ void scale_axis_make(int src, int dst, scale_axis_* axis) {
         }
         if (i < 0)
             i = 0, s = 0;
-        if (i >= src - 1)
-            i = src - 1, s = 0;
+        if (i >= src - 1) // the last pixel, read as all of the next after the one before
+            i = src - 2, s = 256;
         axis->index[d] = i;
         axis->share[d] = s;
+        if (s != 0)
+            axis->mixed.push_back(d);
     }
 }
 
@@ -76,10 +80,13 @@ void scale_row(const uint32_t* src, uint32_t* out) {
             std::fill(out + x * k, out + x * k + k, src[x]);
         return;
     }
+    // Each pixel its own picture pixel first; then the few that straddle two.
     const int* index = cache.cols.index.data();
     const int* share = cache.cols.share.data();
     for (int x = 0; x < n; x++)
-        out[x] = share[x] ? scale_mix(src[index[x]], src[index[x] + 1], share[x]) : src[index[x]];
+        out[x] = src[index[x]];
+    for (int x : cache.cols.mixed)
+        out[x] = scale_mix(src[index[x]], src[index[x] + 1], share[x]);
 }
 
 /// Picture row `r` scaled across, from the two kept or made afresh.
@@ -138,10 +145,11 @@ void scale_write_row(BITMAP* picture, BITMAP* target, const scale_plan_& plan, i
         memcpy(line + plan.x, a, sizeof(uint32_t) * plan.w);
         return;
     }
-    const uint32_t* b = scale_cached_row(picture, r + 1);
+    const uint32_t* __restrict b = scale_cached_row(picture, r + 1);
     a = scale_cached_row(picture, r); // b's making may have replaced a
-    for (int x = 0; x < plan.w; x++)
-        line[plan.x + x] = scale_mix(a[x], b[x], s);
+    uint32_t* __restrict out = line + plan.x;
+    for (int x = 0, n = plan.w; x < n; x++)
+        out[x] = scale_mix(a[x], b[x], s);
 }
 
 } // namespace

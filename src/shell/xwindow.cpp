@@ -89,36 +89,9 @@ void xwindow_set_fullscreen(int on) {
     XLOCK();
     Display* d = _xwin.display;
     Atom full = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
-    // Before the window is mapped the manager reads the property; after, it
-    // takes the request.
-    if (on)
-        XChangeProperty(d, xwindow_top(), XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(&full), 1);
-    else
-        XDeleteProperty(d, xwindow_top(), XInternAtom(d, "_NET_WM_STATE", False));
     xwindow_send_state(full, on);
     XFlush(d);
     XUNLOCK();
-}
-
-int xwindow_is_fullscreen() {
-    if (!_xwin.display || !xwindow_top())
-        return 0;
-    XLOCK();
-    Display* d = _xwin.display;
-    Atom full = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False), type;
-    int format, found = 0;
-    unsigned long count = 0, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, xwindow_top(), XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        data) {
-        for (unsigned long i = 0; i < count; i++)
-            found |= reinterpret_cast<Atom*>(data)[i] == full;
-        XFree(data);
-    }
-    XUNLOCK();
-    return found;
 }
 
 void xwindow_hide_cursor() {

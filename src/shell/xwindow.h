@@ -23,9 +23,6 @@ void xwindow_move(int x, int y);
 /// on the monitor it is on.
 void xwindow_set_fullscreen(int on);
 
-/// 1 when the window manager says the window is full screen.
-int xwindow_is_fullscreen();
-
 /// Hides the pointer while it is over the window.
 void xwindow_hide_cursor();
 
