@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "headless.h"
@@ -122,6 +123,32 @@ TEST_F(Scale, UnevenFactorDrawsEveryThinStrokeOneWidth) {
     // Along picture row 5 and column 5, between the lines of the other way.
     EXPECT_EQ(strokes_along(target, plan.x, plan.y + 6, 1, 0, plan.w, 1.25), 143);
     EXPECT_EQ(strokes_along(target, plan.x + 6, plan.y, 0, 1, plan.h, 1.25), 109);
+}
+
+/// The part of picture pixel i that screen pixel d covers at factor f.
+double coverage(int d, int i, double f) {
+    return std::max(0.0, std::min((d + 1) / f, i + 1.0) - std::max(d / f, double(i))) * f;
+}
+
+TEST_F(Scale, UnevenFactorMixesEachPixelByWhatItCovers) {
+    const double f = 1440.0 / 1024; // full screen on 1920x1080
+    const scale_plan_ plan = scale_onto(1920, 1080, f);
+    ASSERT_EQ(plan.w, 1440);
+    for (int y = 0; y < plan.h; y += 37)
+        for (int x = 0; x < plan.w; x++) {
+            double want[3] = {0, 0, 0};
+            const int i0 = int(x / f), j0 = int(y / f);
+            for (int j = j0; j <= j0 + 1 && j < SCALE_PICTURE_H; j++)
+                for (int i = i0; i <= i0 + 1 && i < SCALE_PICTURE_W; i++) {
+                    const double w = coverage(x, i, f) * coverage(y, j, f);
+                    const int c = pixel_rgb(picture, i, j);
+                    for (int k = 0; k < 3; k++)
+                        want[k] += w * (c >> (16 - 8 * k) & 0xff);
+                }
+            const int got = pixel_rgb(target, plan.x + x, plan.y + y);
+            for (int k = 0; k < 3; k++)
+                ASSERT_NEAR(got >> (16 - 8 * k) & 0xff, want[k], 3) << x << "," << y;
+        }
 }
 
 TEST_F(Scale, ShowWithoutAScreenModeCopiesAtFactorOne) {
