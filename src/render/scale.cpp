@@ -129,17 +129,17 @@ void scale_blend(const uint32_t* a, const uint32_t* b, uint32_t s, uint32_t* out
 }
 
 /// One picture row scaled across, picture pixel by picture pixel: first
-/// every mix of a pixel with the next (four at a time), then for each pixel
-/// four or eight copies stored at once (the next pixel's overwrite the surplus) and
-/// its mixed pixel, if any.
+/// every mix of a pixel with the next (byte by byte), then for each pixel
+/// four or eight copies stored at once (the next pixel's overwrite the
+/// surplus) and its mixed pixel, if any.
 void scale_row_runs(const uint32_t* src, uint32_t* out) {
     const int n = cache.src_w;
     scale_runs_& runs = cache.runs;
-    uint32_t* __restrict mixed = runs.mixed.data();
+    const uint32_t* mixed = runs.mixed.data();
     // Each picture pixel mixed with the next by its share, byte by byte.
     const uint8_t* __restrict pa = reinterpret_cast<const uint8_t*>(src);
     const uint16_t* __restrict weight = runs.weight.data();
-    uint8_t* __restrict pm = reinterpret_cast<uint8_t*>(mixed);
+    uint8_t* __restrict pm = reinterpret_cast<uint8_t*>(runs.mixed.data());
     for (int k = 0; k < (n - 1) * 4; k++)
         pm[k] = uint8_t(uint16_t(pa[k] * uint16_t(256 - weight[k]) + pa[k + 4] * weight[k]) >> 8);
     const int* __restrict at = runs.at.data();
