@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "headless.h"
-#include "render/display.h"
 #include "render/scale.h"
 
 namespace {
@@ -149,12 +148,6 @@ TEST_F(Scale, UnevenFactorMixesEachPixelByWhatItCovers) {
             for (int k = 0; k < 3; k++)
                 ASSERT_NEAR(got >> (16 - 8 * k) & 0xff, want[k], 3) << x << "," << y;
         }
-}
-
-TEST_F(Scale, ShowWithoutAScreenModeCopiesAtFactorOne) {
-    display_show(picture);
-    EXPECT_EQ(getpixel(screen, 100, 100), getpixel(picture, 100, 100));
-    EXPECT_EQ(display_plan().w, SCALE_PICTURE_W);
 }
 
 } // namespace
