@@ -10,7 +10,8 @@ shift
 # packaging tools and checkers for the package and install tests).
 packages=(build-essential cmake pkg-config liballegro4-dev libgtest-dev
           xvfb xdotool x11-utils imagemagick xauth python3
-          debhelper lintian appstream desktop-file-utils)
+          debhelper lintian appstream desktop-file-utils libx11-dev libxrandr-dev
+          openbox)
 "$root/scripts/install-packages.sh" "${packages[@]}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

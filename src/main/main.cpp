@@ -8,17 +8,9 @@
 
 #include "main/game.h"
 #include "main/options.h"
+#include "render/display.h"
 #include "shell/assets.h"
 #include "shell/sound.h"
-
-/// Sets a 1024 x 768 mode: a window when `windowed`, else full screen if
-/// possible and a window where it is not.
-static bool main_set_graphics(int windowed) {
-    set_color_depth(32);
-    if (!windowed && set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, 1024, 768, 0, 0) == 0)
-        return true;
-    return set_gfx_mode(GFX_AUTODETECT_WINDOWED, 1024, 768, 0, 0) == 0;
-}
 
 /// Starts the graphics library with the game's own window class, so that
 /// docks can match the window to the desktop entry; says what is wrong with
@@ -54,13 +46,14 @@ int main(int argc, char** argv) {
         return 1;
     if (game_check_data_files() != 0 || !game_prepare_run(&options) || !main_start_library())
         return 1;
-    if (!main_set_graphics(options.windowed)) {
-        fprintf(stderr, "cave: could not set a 1024x768 graphics mode (%s)\n", allegro_error);
+    if (!display_open(options.windowed, options.scale)) {
+        fprintf(stderr, "cave: could not set a graphics mode (%s)\n", allegro_error);
         allegro_exit();
         return 1;
     }
     set_window_title("The Wizard's Cave");
     install_keyboard();
+    display_add_switch_keys();
     get_palette(pal);
     sound_init(options.silent);
     game_init_state();

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "main/game.h"
+#include "render/display.h"
 
 BITMAP* monsterpic[MONSTERPIC_COUNT];
 BITMAP* neutralpic[NEUTRALPIC_COUNT];
@@ -460,8 +461,7 @@ void draw_release() {
 }
 
 void assets_show(BITMAP* bitmap) {
-    if (bitmap && screen)
-        blit(bitmap, screen, 0, 0, 0, 0, 1024, 768);
+    display_show(bitmap);
 }
 
 void text_draw(BITMAP* bitmap, const char* text, int x, int y, int rgb) {

@@ -69,7 +69,7 @@ std::string assets_path(const char* name);
 /// The library colour for a 0xRRGGBB value at the current colour layout.
 int color_rgb(int rgb);
 
-/// Copies the whole 1024 x 768 bitmap to the screen.
+/// Shows the whole 1024 x 768 bitmap on the screen, scaled to it.
 void assets_show(BITMAP* bitmap);
 
 /// Draws text left-aligned / centred on x, transparent background.

@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
 e2e_start_x
-e2e_start_game
+e2e_start_game --scale 1
 e2e_find_window
 e2e_play_intro Explorer
 

@@ -24,6 +24,9 @@ TEST(Options, GoodLinesSetTheirFields) {
     EXPECT_EQ(0, o.windowed);
     EXPECT_EQ(nullptr, o.data);
     EXPECT_EQ(150, o.replay_delay);
+    EXPECT_EQ(0.0, o.scale);
+    ASSERT_EQ(0, parse({"--scale", "1.25"}, &o));
+    EXPECT_EQ(1.25, o.scale);
     ASSERT_EQ(0, parse({"-w", "--data", "/d", "--seed=7", "--silent", "--replay-delay", "0"}, &o));
     EXPECT_EQ(1, o.windowed);
     EXPECT_STREQ("/d", o.data);
@@ -63,6 +66,7 @@ TEST(Options, BadLinesAreRefusedWithStatusTwo) {
                                                            {"--watch", "16"},
                                                            {"--watch", "-1"},
                                                            {"--watch", "lasts"},
+                                                           {"--scale=8.5"},
                                                            {"--silent=1"},
                                                            {"-x"},
                                                            {"-wq"},

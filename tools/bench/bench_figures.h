@@ -24,3 +24,7 @@ void bench_figure_turn(const bench_options& options, double frame_us);
 
 /// Rooms generated per second for the room numbers 1 to 60.
 void bench_figure_rooms(const bench_options& options);
+
+/// Showing the picture full screen at four monitor sizes, each against one
+/// unscaled copy of a picture of that screen's size.
+void bench_figure_present(const bench_options& options);

@@ -2,7 +2,7 @@
 // a generated room, the start-up and the rooms' memory cost, each against a
 // baseline timed in the same run.
 //
-// Usage: cave_bench [data-folder] [--reps N] [--only startup|memory|frame|turn|rooms]
+// Usage: cave_bench [data-folder] [--reps N] [--only startup|memory|frame|turn|rooms|present]
 // Run it from the data folder (or name it): draw_init loads the pictures by
 // plain file name.
 #include <allegro.h>
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     bench_args args;
     if (!bench_parse(argc, argv, &args)) {
         fprintf(stderr, "usage: cave_bench [data-folder] [--reps N] [--only startup|memory|"
-                        "frame|turn|rooms]\n");
+                        "frame|turn|rooms|present]\n");
         return 2;
     }
     if (args.folder && chdir(args.folder) != 0) {
@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
         bench_figure_turn(args.options, frame_us);
     if (bench_wants(args, "rooms"))
         bench_figure_rooms(args.options);
+    if (bench_wants(args, "present"))
+        bench_figure_present(args.options);
     destroy_bitmap(bmp);
     draw_release();
     return 0;

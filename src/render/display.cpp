@@ -1,0 +1,153 @@
+// display: the screen's size and mode, the switch between full screen and
+// window, and the copy of each finished picture to the screen (see
+// display.h). What only the X server can do is asked through shell/xwindow.
+#include "render/display.h"
+
+#include <allegro.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "shell/assets.h"
+#include "shell/keyboard.h"
+#include "shell/xwindow.h"
+
+namespace {
+
+// The icon sizes the window offers the task bar (those of the desktop icons).
+// size
+constexpr int icon_sizes[] = {16, 32, 48, 64, 128, 256};
+
+/// The sprite the icon is made of, as the desktop icons are.
+constexpr const char* ICON_SPRITE = "user.bmp";
+
+/// The screen as set: its mode, the factor asked for, where the picture goes.
+int windowed = 0;
+double scale_asked = 0;
+bool ready = false;
+scale_plan_ plan = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
+BITMAP* last_shown = nullptr;
+std::vector<unsigned long> icon;
+
+/// The icon's numbers for _NET_WM_ICON: the sprite scaled to every size
+/// without smoothing, its mask colour made transparent. Empty without it.
+void display_make_icon() {
+    BITMAP* sprite = assets_load_bitmap(ICON_SPRITE);
+    if (!sprite)
+        return;
+    for (int size : icon_sizes) {
+        icon.push_back(size);
+        icon.push_back(size);
+        for (int y = 0; y < size; y++)
+            for (int x = 0; x < size; x++) {
+                const int c = getpixel(sprite, x * sprite->w / size, y * sprite->h / size);
+                const unsigned long rgb = getr32(c) << 16 | getg32(c) << 8 | getb32(c);
+                icon.push_back(rgb == 0xff00ff ? 0 : 0xff000000ul | rgb);
+            }
+    }
+    destroy_bitmap(sprite);
+}
+
+/// The width and height of the screen for a mode on `monitor`.
+void display_size(int as_window, const xwindow_area_& monitor, double factor, int* w, int* h) {
+    *w = as_window ? int(std::lround(SCALE_PICTURE_W * factor)) : monitor.w;
+    *h = as_window ? int(std::lround(SCALE_PICTURE_H * factor)) : monitor.h;
+}
+
+/// Sets full screen or a window on `monitor` at `factor` (0: the mode's
+/// own); false, with the screen unchanged or gone, when the library fails.
+bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
+    if (factor <= 0)
+        factor = as_window ? scale_window_factor(monitor.w, monitor.h)
+                           : scale_fit_factor(monitor.w, monitor.h);
+    int w, h;
+    display_size(as_window, monitor, factor, &w, &h);
+    if (as_window)
+        xwindow_set_fullscreen(0); // a full-screen window would keep its size
+    set_color_depth(32);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
+        return false;
+    xwindow_move(monitor.x, monitor.y);
+    if (!as_window)
+        xwindow_set_fullscreen(1);
+    xwindow_hide_cursor();
+    xwindow_set_icon(icon.data(), long(icon.size()));
+    windowed = as_window;
+    plan = scale_plan(w, h, factor);
+    ready = true;
+    return true;
+}
+
+/// Says on stderr which screen was asked for and which one the game got.
+void display_tell_fallback(int asked_window, const char* why) {
+    fprintf(stderr, "cave: %s could not be set (%s); playing %s at %dx%d instead\n",
+            asked_window ? "the window" : "full screen", why,
+            windowed ? "in a window" : "full screen", SCREEN_W, SCREEN_H);
+}
+
+} // namespace
+
+int display_open(int as_window, double scale) {
+    scale_asked = scale;
+    xwindow_area_ monitor = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
+    xwindow_monitor(0, &monitor);
+    if (icon.empty())
+        display_make_icon();
+    if (display_set(as_window, monitor, scale))
+        return 1;
+    char why[ALLEGRO_ERROR_SIZE];
+    snprintf(why, sizeof why, "%s", allegro_error);
+    if ((!as_window && display_set(1, monitor, scale)) || display_set(1, monitor, 0) ||
+        display_set(1, monitor, 1)) {
+        display_tell_fallback(as_window, why);
+        return 1;
+    }
+    return 0;
+}
+
+void display_add_switch_keys() {
+    static const zelkokey_switch_ keys[] = {
+        {KEY_F11, 0, 1, display_switch},
+        {KEY_ENTER, 1, 1, display_switch},
+    };
+    for (const zelkokey_switch_& k : keys)
+        zelkokey_add_switch(&k);
+}
+
+void display_switch() {
+    if (!ready)
+        return;
+    xwindow_area_ monitor = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
+    xwindow_monitor(1, &monitor);
+    const int want = !windowed;
+    if (!display_set(want, monitor, scale_asked) && !display_set(!want, monitor, scale_asked) &&
+        !display_set(1, monitor, 1)) {
+        fprintf(stderr, "cave: the screen could not be set again (%s)\n", allegro_error);
+        ready = false;
+        return;
+    }
+    if (windowed != want)
+        display_tell_fallback(want, allegro_error);
+    if (last_shown)
+        display_show(last_shown);
+}
+
+int display_windowed() {
+    return windowed;
+}
+
+void display_show(BITMAP* picture) {
+    last_shown = picture;
+    if (!picture || !screen)
+        return;
+    if (!ready) {
+        blit(picture, screen, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+        return;
+    }
+    scale_blit(picture, screen, plan);
+}
+
+scale_plan_ display_plan() {
+    return plan;
+}

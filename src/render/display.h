@@ -1,0 +1,28 @@
+// display: the game's screen on today's desktops. Full screen is a window
+// of the monitor's own size that the window manager shows full screen (the
+// monitor's video mode is never changed); a window is sized to fit the
+// monitor. Either way the 1024 x 768 picture is scaled crisply and centred
+// on black, and F11 or Alt+Enter switches between the two at any wait.
+#pragma once
+#include "render/scale.h"
+
+/// Sets up the screen: full screen, or a window when `windowed`; `scale` is
+/// the picture's factor (0: the largest that fits). Falls back to a window
+/// and then to a 1024x768 window, saying so on stderr; 0 when none could be
+/// set (allegro_error tells why).
+int display_open(int windowed, double scale);
+
+/// Registers F11 and Alt+Enter, which switch full screen <-> window.
+void display_add_switch_keys();
+
+/// Full screen <-> window, and the last picture shown again at once.
+void display_switch();
+
+/// 1 while the game plays in a window.
+int display_windowed();
+
+/// Shows `picture` (1024 x 768) on the screen at the current scale.
+void display_show(BITMAP* picture);
+
+/// Where the picture lands on the screen now.
+scale_plan_ display_plan();
