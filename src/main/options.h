@@ -9,7 +9,6 @@ struct options_ {
     int help;           // --help, -h: usage on stdout, then exit
     int version;        // --version: the version on stdout, then exit
     int windowed;       // --windowed, -w: a window sized to the monitor; --fullscreen: 0
-    double scale; // --scale F: picture scale 0.5 to 8, decimals allowed; 0: chosen from the desktop
     int silent;         // --silent: no sound at all
     const char* data;   // --data DIR: pictures and samples; null: working folder
     int has_seed;       // 1 when --seed was given
