@@ -139,6 +139,10 @@ void game_seed_this_one() {
 /// result on stdout.
 void game_note_end() {
     last_game.end_cause = end_game;
+    // The score counts the stats as the end screen's panel shows them, after
+    // the last turn; work them out now, so this line and the table agree.
+    if (user)
+        character_calculate_properties(user, &users_calculated_properties);
     last_game.score = game_score();
     if (current_room && current_room->number > last_game.deepest_room)
         last_game.deepest_room = current_room->number;

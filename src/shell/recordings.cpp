@@ -14,8 +14,8 @@
 //   last FILE
 //
 // The index is written to a new file beside it and renamed over it. Only
-// files whose names are ours are removed, never those of a game another
-// running process is still playing.
+// the player's own files whose names are ours are removed, and never one
+// another process wrote within the last day (its game may still go on).
 #include "shell/recordings.h"
 
 #include <cerrno>
@@ -31,6 +31,7 @@
 
 #include "shell/highscore.h"
 #include "shell/recording.h"
+#include "shell/safefile.h"
 
 namespace {
 
@@ -66,17 +67,21 @@ void recordings_say(const char* why) {
     said = true;
 }
 
-/// Opens the folder (made first when `make`), never through a link; -1
-/// when it cannot be.
+/// Opens the folder (made first when `make`) beside the table, reached the
+/// way the table is and never through a link; -1 when it cannot be.
 int recordings_open_folder(bool make) {
-    const std::string folder = recordings_folder();
-    if (make && mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-        recordings_say(strerror(errno));
-        return -1;
-    }
-    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    safefile_place_ table;
+    int error = safefile_resolve(highscore_file ? highscore_file : "", &table);
+    if (error == 0 && make && mkdirat(table.folder, "recordings", 0777) != 0 && errno != EEXIST)
+        error = errno;
+    int dir =
+        error ? -1
+              : openat(table.folder, "recordings", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0 && !error)
+        error = errno == ELOOP ? EMLINK : errno;
+    safefile_release(&table);
     if (dir < 0 && make)
-        recordings_say(errno == ELOOP ? "it is a link" : strerror(errno));
+        recordings_say(error == EMLINK ? "it is a link" : strerror(error));
     return dir;
 }
 
@@ -202,10 +207,13 @@ void recordings_prune(int dir, const recordings_index_& index) {
         struct stat info;
         if (maker == 0 || recordings_kept(index, item->d_name) ||
             strcmp(item->d_name, game_name) == 0 ||
-            (maker != getpid() && (kill(pid_t(maker), 0) == 0 || errno != ESRCH)))
+            fstatat(dir, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        if (fstatat(dir, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == geteuid())
+        // Another process's game may still be going on (a process number
+        // says nothing across hosts or namespaces sharing the folder): its
+        // file is left alone while it was written within the last day.
+        const bool fresh = maker != getpid() && time(nullptr) - info.st_mtime < 24 * 3600;
+        if (S_ISREG(info.st_mode) && info.st_uid == geteuid() && !fresh)
             unlinkat(dir, item->d_name, 0);
     }
     closedir(listing);
@@ -254,7 +262,7 @@ void recordings_game_begins() {
     const time_t now = time(nullptr);
     strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
     snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
-    int fd = openat(dir, game_name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = safefile_create(dir, game_name, 0666);
     close(dir);
     game_file = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (!game_file) {

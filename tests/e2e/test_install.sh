@@ -120,8 +120,9 @@ e2e_finish_game n
 [[ -f $player_dir/highscore.zelko && ! -L $player_dir/highscore.zelko ]] ||
     e2e_fail "no highscore table of the player's own in $player_dir"
 grep -aq Installed "$player_dir/highscore.zelko" || e2e_fail "the player's name is not in the table"
-[[ $(ls -A "$player_dir") == highscore.zelko ]] ||
-    e2e_fail "the player's folder holds more than the table: $(ls -A "$player_dir")"
+[[ $(ls -A "$player_dir" | tr '\n' ' ') == "highscore.zelko recordings " ]] ||
+    e2e_fail "the player's folder holds more than the table and the games: $(ls -A "$player_dir")"
+ls "$player_dir/recordings"/*.rec >/dev/null 2>&1 || e2e_fail "the game was not kept in recordings/"
 [[ -e $prefix/share/cave/highscore.zelko ]] && e2e_fail "the game wrote into the installed data"
 cp "$player_dir/highscore.zelko" "$E2E_WORK/highscore.kept"
 
@@ -145,7 +146,7 @@ e2e_start_in "$E2E_WORK/elsewhere" "${E2E_LAUNCH[@]}"
 e2e_find_window
 e2e_wait_for "the title screen did not appear after the upgrade" 20 title3 e2e_not_black
 e2e_stop_game
-[[ $(ls -A "$player_dir") == highscore.zelko ]] ||
+[[ $(ls -A "$player_dir" | tr '\n' ' ') == "highscore.zelko recordings " ]] ||
     e2e_fail "the old links were not all removed: $(ls -A "$player_dir")"
 cmp -s "$player_dir/highscore.zelko" "$E2E_WORK/highscore.kept" ||
     e2e_fail "the upgrade changed the highscore table"

@@ -8,7 +8,10 @@
 #include <iterator>
 #include <string>
 #include <vector>
+#include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "headless.h"
@@ -427,6 +430,17 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
     }
+    // Games of other processes: a stale one goes, one written lately may
+    // still be going on and stays.
+    const std::string folder = std::string(dir) + "/recordings";
+    ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+    const std::string stale = folder + "/20200101-000000-999999-1.rec";
+    const std::string fresh = folder + "/20200101-000000-999998-1.rec";
+    fclose(fopen(stale.c_str(), "w"));
+    fclose(fopen(fresh.c_str(), "w"));
+    const timespec two_days_ago[2] = {{time(nullptr) - 2 * 86400, 0},
+                                      {time(nullptr) - 2 * 86400, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), two_days_ago, 0), 0);
     testing::internal::CaptureStdout();
     game_run();
     const std::string played = testing::internal::GetCapturedStdout();
@@ -434,7 +448,6 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
     EXPECT_TRUE(hint);
-    const std::string folder = std::string(dir) + "/recordings";
     std::vector<std::string> kept;
     DIR* listing = opendir(folder.c_str());
     ASSERT_NE(listing, nullptr);
@@ -442,7 +455,9 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         if (strstr(item->d_name, ".rec"))
             kept.push_back(item->d_name);
     closedir(listing);
-    EXPECT_EQ(kept.size(), 11u); // the table's game (the first) and the last ten
+    EXPECT_EQ(kept.size(), 12u); // the table's game (the first), the last ten, the fresh one
+    EXPECT_EQ(access(fresh.c_str(), F_OK), 0);
+    EXPECT_NE(access(stale.c_str(), F_OK), 0);
 
     char path[4096];
     ASSERT_TRUE(recordings_find(15, path, sizeof path));
