@@ -11,7 +11,7 @@ shift
 packages=(build-essential cmake pkg-config liballegro4-dev libgtest-dev
           xvfb xdotool x11-utils imagemagick xauth python3
           debhelper lintian appstream desktop-file-utils libx11-dev libxrandr-dev
-          openbox)
+          openbox x11-xserver-utils)
 "$root/scripts/install-packages.sh" "${packages[@]}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

@@ -109,14 +109,15 @@ e2e_init() {
 # Starts a virtual X server with a screen of the size given (default
 # 1024x768) on a display of its own choosing (Xvfb takes the first free one
 # and tells which through a file, so tests may run side by side) and waits
-# until it takes connections.
+# until it takes connections. Further arguments go to Xvfb.
 e2e_start_x() {
     local size="${1:-1024x768}" t n=""
+    shift || true
     # One server starts at a time on this machine: two that pick a display
     # at the same moment can trip over each other's lock and socket files.
     exec 7>"${TMPDIR:-/tmp}/cave-e2e-xvfb.lock"
     flock -w 60 7 || e2e_fail "another test has been starting its X server for a minute"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" \
         3>"$E2E_WORK/display" 7>&- >"$E2E_WORK/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     for ((t = 0; t < 600; t++)); do

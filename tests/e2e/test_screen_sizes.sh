@@ -3,7 +3,8 @@
 # one, full screen (the default) is a window of the whole screen with the
 # title picture scaled to the largest 4:3 size and centred, and --windowed a
 # window of the largest offered size within 90% of the screen. A coloured
-# patch of the title picture must land where the scale puts it.
+# patch of the title picture must land where the scale puts it. With two
+# monitors side by side, both follow the primary monitor, not their span.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -61,4 +62,14 @@ kill "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID" 2>/dev/null
 e2e_start_x 3840x2160
 expect_screen 3840x2160 480 0 2.8125 --fullscreen
 expect_screen 2560x1920 0 0 2.5 --windowed
+
+# Two 1920x1080 monitors on one 3840x1080 screen, the left one primary (the
+# server keeps monitors only while it does not reset between clients).
+kill "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID" 2>/dev/null
+e2e_start_x 3840x1080 -noreset
+xrandr --setmonitor '*LEFT' 1920/508x1080/286+0+0 none &&
+    xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none ||
+    e2e_fail "the X server took no monitors"
+expect_screen 1920x1080 240 0 1.40625
+expect_screen 1280x960 0 0 1.25 --windowed
 echo "PASS"
