@@ -66,6 +66,7 @@ bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
     if (as_window)
         xwindow_set_fullscreen(0); // a full-screen window would keep its size
     set_color_depth(32);
+    scale_forget(); // a new screen holds nothing of the last picture
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
         return false;
     xwindow_move(monitor.x, monitor.y);

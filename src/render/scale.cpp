@@ -38,13 +38,19 @@ struct scale_runs_ {
     std::vector<int> at;          // the first screen pixel of picture pixel j
 };
 
-/// The tables of the last size drawn, and two picture rows scaled across.
+/// The tables of the last size drawn, two picture rows scaled across, and
+/// the picture as the target last showed it, so that a frame writes only the
+/// screen rows whose picture rows changed (most of a turn's picture stays).
 struct scale_cache_ {
     int src_w, src_h, w, h;
     scale_axis_ cols, rows;
     scale_runs_ runs;
     std::vector<uint32_t> row[2];
     int tag[2];
+    BITMAP* target;               // the target the picture was last shown on
+    bool shown_valid;             // `shown` is what that target holds
+    std::vector<uint32_t> shown;  // the picture as last shown, row by row
+    std::vector<uint8_t> changed; // 1 for each picture row that differs from it
 };
 
 /// Room after a scaled row for the eight-pixel stores of scale_row_runs.
@@ -209,8 +215,26 @@ void scale_prepare(BITMAP* picture, const scale_plan_& plan) {
         scale_runs_make(cache.cols, picture->w, &cache.runs);
         cache.row[0].resize(plan.w + ROW_SLACK);
         cache.row[1].resize(plan.w + ROW_SLACK);
+        cache.shown_valid = false;
     }
     cache.tag[0] = cache.tag[1] = -1;
+}
+
+/// Marks the picture rows that differ from what the target shows, and keeps
+/// them as shown; every row when the target holds something else.
+void scale_find_changes(BITMAP* picture, BITMAP* target) {
+    const size_t w = size_t(picture->w), bytes = w * sizeof(uint32_t);
+    if (cache.target != target || cache.shown.size() != w * size_t(picture->h))
+        cache.shown_valid = false;
+    cache.shown.resize(w * size_t(picture->h));
+    cache.changed.resize(size_t(picture->h));
+    for (int r = 0; r < picture->h; r++) {
+        uint32_t* kept = &cache.shown[size_t(r) * w];
+        cache.changed[r] = !cache.shown_valid || memcmp(kept, picture->line[r], bytes) != 0;
+        if (cache.changed[r])
+            memcpy(kept, picture->line[r], bytes);
+    }
+    cache.target = target;
 }
 
 /// Paints the target black around the plan's rectangle.
@@ -227,16 +251,21 @@ void scale_clear_around(BITMAP* target, const scale_plan_& plan) {
 }
 
 /// Writes target row y: black outside the picture, the scaled picture in it.
-void scale_write_row(BITMAP* picture, BITMAP* target, const scale_plan_& plan, int y) {
+/// With `fresh` 0 the black is already there, and a row whose picture rows
+/// have not changed is left as it is.
+void scale_write_row(BITMAP* picture, BITMAP* target, const scale_plan_& plan, int y, bool fresh) {
+    const bool inside = y >= plan.y && y < plan.y + plan.h;
+    const int r = inside ? cache.rows.index[y - plan.y] : 0;
+    const uint32_t s = inside ? cache.rows.share[y - plan.y] : 0;
+    if (!fresh && (!inside || !(cache.changed[r] || (s != 0 && cache.changed[r + 1]))))
+        return;
     uint32_t* line = reinterpret_cast<uint32_t*>(bmp_write_line(target, y));
-    if (y < plan.y || y >= plan.y + plan.h) {
+    if (!inside) {
         std::fill(line, line + target->w, 0);
         return;
     }
     std::fill(line, line + plan.x, 0);
     std::fill(line + plan.x + plan.w, line + target->w, 0);
-    const int r = cache.rows.index[y - plan.y];
-    const uint32_t s = cache.rows.share[y - plan.y];
     const uint32_t* a = scale_cached_row(picture, r);
     if (s == 0) {
         memcpy(line + plan.x, a, sizeof(uint32_t) * plan.w);
@@ -274,21 +303,30 @@ scale_plan_ scale_plan(int target_w, int target_h, double factor) {
     return {(target_w - w) / 2, (target_h - h) / 2, w, h};
 }
 
+void scale_forget() {
+    cache.shown_valid = false;
+}
+
 void scale_blit(BITMAP* picture, BITMAP* target, const scale_plan_& plan) {
     if (plan.w == picture->w && plan.h == picture->h) { // today's pixels
+        scale_forget();
         scale_clear_around(target, plan);
         blit(picture, target, 0, 0, plan.x, plan.y, plan.w, plan.h);
         return;
     }
     if (bitmap_color_depth(picture) != 32 || bitmap_color_depth(target) != 32) {
+        scale_forget();
         scale_clear_around(target, plan);
         stretch_blit(picture, target, 0, 0, picture->w, picture->h, plan.x, plan.y, plan.w, plan.h);
         return;
     }
     scale_prepare(picture, plan);
+    scale_find_changes(picture, target);
+    const bool fresh = !cache.shown_valid;
+    cache.shown_valid = true;
     acquire_bitmap(target);
     for (int y = 0; y < target->h; y++)
-        scale_write_row(picture, target, plan, y);
+        scale_write_row(picture, target, plan, y, fresh);
     bmp_unwrite_line(target);
     release_bitmap(target);
 }

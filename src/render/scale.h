@@ -30,5 +30,10 @@ double scale_fit_factor(int w, int h);
 scale_plan_ scale_plan(int target_w, int target_h, double factor);
 
 /// Copies `picture` scaled into `plan` on `target` and paints the rest of
-/// the target black.
+/// the target black. When scaling, only the rows that changed since the last
+/// picture shown on the same target are written again.
 void scale_blit(BITMAP* picture, BITMAP* target, const scale_plan_& plan);
+
+/// Forgets what the target shows (it was made anew or drawn on by others):
+/// the next scale_blit writes all of it.
+void scale_forget();

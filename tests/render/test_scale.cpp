@@ -36,6 +36,7 @@ class Scale : public ::testing::Test {
         target = create_bitmap(w, h);
         clear_to_color(target, makecol32(9, 9, 9));
         const scale_plan_ plan = scale_plan(w, h, factor);
+        scale_forget(); // a new target
         scale_blit(picture, target, plan);
         return plan;
     }
@@ -148,6 +149,25 @@ TEST_F(Scale, UnevenFactorMixesEachPixelByWhatItCovers) {
             for (int k = 0; k < 3; k++)
                 ASSERT_NEAR(got >> (16 - 8 * k) & 0xff, want[k], 3) << x << "," << y;
         }
+}
+
+TEST_F(Scale, ANewFrameWritesWhatChangedAndMatchesAWholeDrawing) {
+    const double f = 1440.0 / 1024;
+    const scale_plan_ plan = scale_onto(1920, 1080, f);
+    BITMAP* whole = create_bitmap(1920, 1080);
+    rectfill(picture, 100, 300, 140, 302, makecol32(250, 0, 0)); // a turn's change
+    putpixel(picture, 1023, 767, makecol32(0, 250, 0));          // the last pixel
+    const int far_y = plan.y + 10, far_colour = makecol32(1, 2, 3);
+    putpixel(target, plan.x + 700, far_y, far_colour); // stands for a row that stays
+    scale_blit(picture, target, plan);
+    EXPECT_EQ(getpixel(target, plan.x + 700, far_y), far_colour); // not written again
+    scale_forget();
+    scale_blit(picture, whole, plan);
+    putpixel(target, plan.x + 700, far_y, getpixel(whole, plan.x + 700, far_y)); // put it right
+    for (int y = 0; y < 1080; y++)
+        for (int x = 0; x < 1920; x++)
+            ASSERT_EQ(getpixel(target, x, y), getpixel(whole, x, y)) << x << "," << y;
+    destroy_bitmap(whole);
 }
 
 } // namespace

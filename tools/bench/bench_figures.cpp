@@ -250,41 +250,85 @@ void bench_figure_rooms(const bench_options& options) {
     bench_print("rooms per second", bench_map(m, rate), "room/s");
 }
 
+namespace {
+
+/// Two pictures of the busy room one turn apart: the beings in their other
+/// frame and one more line in the history, as play shows them.
+void bench_turn_pictures(BITMAP* first, BITMAP* second) {
+    character_* player = bench_make_player();
+    bench_fill_pack(player);
+    room_* room = bench_busy_room(player);
+    cave = current_room = room;
+    user = player;
+    bench_fill_history();
+    draw_picture(0);
+    blit(bmp, first, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+    event_history_push("You went into a new room");
+    draw_picture(1);
+    blit(bmp, second, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+    cave = current_room = nullptr;
+    bench_free_room(room);
+    user = nullptr;
+    character_remove(player);
+}
+
+/// Prints a present figure of one screen size, its ratio to the copy `b`,
+/// the goal of at most twice that copy when `goal`, and its processor time.
+void bench_print_present(const char* what, const scale_plan_& plan, const std::vector<double>& wall,
+                         const std::vector<double>& own, const bench_summary& b, bool goal) {
+    char label[96];
+    snprintf(label, sizeof label, "%s at %dx%d (x%.4g)", what, plan.w, plan.h,
+             double(plan.w) / SCALE_PICTURE_W);
+    const bench_summary s = bench_map(bench_summarise(wall), bench_ms);
+    bench_print_ratio(label, s, "ms", b);
+    if (goal)
+        bench_print_goal("present / copy <= 2", s.median / b.median, 2.0, "x");
+    // On a busy machine the wall clock also counts the other processes'
+    // turns; the thread's own processor time does not.
+    bench_print("  the same, processor time of the thread",
+                bench_map(bench_summarise(own), bench_ms), "ms");
+}
+
+} // namespace
+
 void bench_figure_present(const bench_options& options) {
     // Full-screen sizes of common monitors.
     // width height
     constexpr int sizes[][2] = {{1366, 768}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
     bench_print_header("Present: the 1024x768 picture scaled to a full screen");
+    BITMAP* turn[2] = {create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H),
+                       create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H)};
+    bench_turn_pictures(turn[0], turn[1]);
     assets_load_screen(bmp, TITLE_FILE);
     for (const auto& size : sizes) {
         BITMAP* target = create_bitmap(size[0], size[1]);
         BITMAP* whole = create_bitmap(size[0], size[1]);
         clear_to_color(whole, 0x203040);
         const scale_plan_ plan = scale_plan(size[0], size[1], scale_fit_factor(size[0], size[1]));
-        std::vector<double> base, shown, own;
+        std::vector<double> base, fresh, fresh_own, next, next_own;
         for (int r = 0; r < options.reps; r++) {
             base.push_back(bench_time([&] { blit(whole, target, 0, 0, 0, 0, size[0], size[1]); }));
-            shown.push_back(bench_time([&] { scale_blit(bmp, target, plan); }));
-            const double t0 = bench_thread_us();
-            scale_blit(bmp, target, plan);
-            own.push_back(bench_thread_us() - t0);
+            double t0 = bench_thread_us();
+            scale_forget(); // a wholly new picture: every row written
+            fresh.push_back(bench_time([&] { scale_blit(bmp, target, plan); }));
+            fresh_own.push_back(bench_thread_us() - t0);
+            scale_blit(turn[0], target, plan);
+            t0 = bench_thread_us();
+            next.push_back(bench_time([&] { scale_blit(turn[1], target, plan); }));
+            next_own.push_back(bench_thread_us() - t0);
         }
         const bench_summary b = bench_map(bench_summarise(base), bench_ms);
-        const bench_summary s = bench_map(bench_summarise(shown), bench_ms);
         char label[64];
         snprintf(label, sizeof label, "baseline: one %dx%d copy", size[0], size[1]);
         bench_print(label, b, "ms");
-        snprintf(label, sizeof label, "picture at %dx%d (x%.4g)", plan.w, plan.h,
-                 double(plan.w) / SCALE_PICTURE_W);
-        bench_print_ratio(label, s, "ms", b);
-        bench_print_goal("present / copy <= 2", s.median / b.median, 2.0, "x");
-        // On a busy machine the wall clock also counts the other processes'
-        // turns; the thread's own processor time does not.
-        const bench_summary o = bench_map(bench_summarise(own), bench_ms);
-        bench_print("  the same, processor time of the thread", o, "ms");
+        bench_print_present("next turn's picture", plan, next, next_own, b, true);
+        bench_print_present("a wholly new picture", plan, fresh, fresh_own, b, false);
         if (size[0] == 3840)
-            bench_print_goal("present at 3840x2160 <= 8 ms (processor)", o.median, 8.0, "ms");
+            bench_print_goal("next turn at 3840x2160 <= 8 ms (processor)",
+                             bench_summarise(next_own).median / 1000, 8.0, "ms");
         destroy_bitmap(whole);
         destroy_bitmap(target);
     }
+    destroy_bitmap(turn[0]);
+    destroy_bitmap(turn[1]);
 }
