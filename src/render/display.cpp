@@ -27,7 +27,6 @@ int windowed = 0;
 double scale_asked = 0;
 bool ready = false;
 scale_plan_ plan = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
-BITMAP* last_shown = nullptr;
 std::vector<unsigned long> icon;
 
 /// The icon's numbers for _NET_WM_ICON: the sprite scaled to every size
@@ -121,6 +120,10 @@ void display_switch() {
         return;
     xwindow_area_ monitor = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
     xwindow_monitor(1, &monitor);
+    // The picture on the screen now, which the back buffer need not hold
+    // any more (the game draws the next screen before it waits for a key).
+    BITMAP* kept = create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H);
+    const bool have = kept && display_shown(kept);
     const int want = !windowed;
     if (!display_set(want, monitor, scale_asked) && !display_set(!want, monitor, scale_asked) &&
         !display_set(1, monitor, 1)) {
@@ -130,16 +133,28 @@ void display_switch() {
     }
     if (windowed != want)
         display_tell_fallback(want, allegro_error);
-    if (last_shown)
-        display_show(last_shown);
+    if (kept) {
+        if (have)
+            display_show(kept);
+        destroy_bitmap(kept);
+    }
 }
 
 int display_windowed() {
     return windowed;
 }
 
+int display_shown(BITMAP* out) {
+    if (!screen || !out)
+        return 0;
+    if (ready && (plan.w != SCALE_PICTURE_W || plan.h != SCALE_PICTURE_H))
+        return scale_shown(out);
+    blit(screen, out, ready ? plan.x : 0, ready ? plan.y : 0, 0, 0, SCALE_PICTURE_W,
+         SCALE_PICTURE_H);
+    return 1;
+}
+
 void display_show(BITMAP* picture) {
-    last_shown = picture;
     if (!picture || !screen)
         return;
     if (!ready) {

@@ -24,5 +24,9 @@ int display_windowed();
 /// Shows `picture` (1024 x 768) on the screen at the current scale.
 void display_show(BITMAP* picture);
 
+/// Copies the 1024 x 768 picture the screen shows now into `out`; 0 when
+/// it cannot be had.
+int display_shown(BITMAP* out);
+
 /// Where the picture lands on the screen now.
 scale_plan_ display_plan();

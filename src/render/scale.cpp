@@ -303,6 +303,16 @@ scale_plan_ scale_plan(int target_w, int target_h, double factor) {
     return {(target_w - w) / 2, (target_h - h) / 2, w, h};
 }
 
+int scale_shown(BITMAP* out) {
+    if (!cache.shown_valid || out->w != cache.src_w || out->h != cache.src_h ||
+        bitmap_color_depth(out) != 32)
+        return 0;
+    for (int r = 0; r < out->h; r++)
+        memcpy(out->line[r], &cache.shown[size_t(r) * size_t(out->w)],
+               size_t(out->w) * sizeof(uint32_t));
+    return 1;
+}
+
 void scale_forget() {
     cache.shown_valid = false;
 }

@@ -34,6 +34,10 @@ scale_plan_ scale_plan(int target_w, int target_h, double factor);
 /// picture shown on the same target are written again.
 void scale_blit(BITMAP* picture, BITMAP* target, const scale_plan_& plan);
 
+/// Copies the picture the last scale_blit showed, while the target still
+/// shows it, into `out` (of the picture's size); 0 when it is not kept.
+int scale_shown(BITMAP* out);
+
 /// Forgets what the target shows (it was made anew or drawn on by others):
 /// the next scale_blit writes all of it.
 void scale_forget();

@@ -464,6 +464,10 @@ void assets_show(BITMAP* bitmap) {
     display_show(bitmap);
 }
 
+int assets_shown(BITMAP* out) {
+    return display_shown(out);
+}
+
 void text_draw(BITMAP* bitmap, const char* text, int x, int y, int rgb) {
     textout_ex(bitmap, font, text, x, y, color_rgb(rgb), -1);
 }

@@ -72,6 +72,10 @@ int color_rgb(int rgb);
 /// Shows the whole 1024 x 768 bitmap on the screen, scaled to it.
 void assets_show(BITMAP* bitmap);
 
+/// Copies the 1024 x 768 picture the screen shows now into `out`; 0 when it
+/// cannot be had.
+int assets_shown(BITMAP* out);
+
 /// Draws text left-aligned / centred on x, transparent background.
 void text_draw(BITMAP* bitmap, const char* text, int x, int y, int rgb);
 void text_draw_centre(BITMAP* bitmap, const char* text, int x, int y, int rgb);

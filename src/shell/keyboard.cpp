@@ -146,16 +146,15 @@ void keyboard_wait_quietly(bool down) {
 /// Shows the control sheet until any key is pressed, then puts the screen
 /// back exactly as it was. Nothing of it is recorded: no turn passes.
 void keyboard_show_help() {
-    BITMAP* kept = create_bitmap(screen->w, screen->h);
+    BITMAP* kept = create_bitmap(1024, 768);
     BITMAP* sheet = create_bitmap(1024, 768);
-    if (kept && sheet) {
-        blit(screen, kept, 0, 0, 0, 0, screen->w, screen->h);
+    if (kept && sheet && assets_shown(kept)) {
         assets_load_screen(sheet, "ControlInfo.bmp");
         assets_show(sheet);
         keyboard_wait_quietly(false);
         keyboard_wait_quietly(true);
         keyboard_wait_quietly(false); // the key that closes the sheet is no command
-        blit(kept, screen, 0, 0, 0, 0, screen->w, screen->h);
+        assets_show(kept);
     }
     if (kept)
         destroy_bitmap(kept);

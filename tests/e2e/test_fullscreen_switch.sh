@@ -47,6 +47,9 @@ expect_state() {
 }
 
 # Gives the game's window the keyboard through the window manager.
+# True when the shot is the picture `before` (fewer than 100 pixels differ).
+e2e_same_as() { (($(e2e_count_diff "$1" "$2" 1366x768+0+0) < 100)); }
+
 focus_game() { timeout 5 xdotool windowactivate --sync "$E2E_WIN" >/dev/null 2>&1 || true; }
 
 e2e_start_game --silent
@@ -69,4 +72,20 @@ expect_state fullscreen 1366x768
 # only now does a key open the name box.
 focus_game
 e2e_key_expect_change space name-box 100 "304x176+531+296"
+
+# The switch shows the picture on the screen, not the back buffer, which
+# already holds the next story screen while this one waits for its key.
+e2e_type Kim
+e2e_key_expect_change Return story-1 20000 1366x768+0+0
+sleep 0.5
+e2e_shot story-1-before
+story="$E2E_SHOT"
+focus_game
+e2e_key F11
+expect_state window 768x576
+focus_game
+e2e_key F11
+expect_state fullscreen 1366x768
+e2e_wait_for "after F11 twice the first story screen is not shown again" 10 story-1-after \
+    e2e_same_as "$story"
 echo "PASS"
