@@ -105,6 +105,26 @@ double bench_ms(double us) {
     return us / 1000.0;
 }
 
+/// Makes the busy room the game's room, with a player of full pockets and a
+/// full history, as the frame and present figures draw it.
+void bench_enter_busy_room() {
+    character_* player = bench_make_player();
+    bench_fill_pack(player);
+    cave = current_room = bench_busy_room(player);
+    user = player;
+    bench_fill_history();
+}
+
+/// Releases the busy room and its player.
+void bench_leave_busy_room() {
+    room_* room = current_room;
+    character_* player = user;
+    cave = current_room = nullptr;
+    bench_free_room(room);
+    user = nullptr;
+    character_remove(player);
+}
+
 } // namespace
 
 void bench_figure_startup(const bench_options& options) {
@@ -162,12 +182,7 @@ void bench_figure_memory() {
 }
 
 double bench_figure_frame(const bench_options& options) {
-    character_* player = bench_make_player();
-    bench_fill_pack(player);
-    room_* room = bench_busy_room(player);
-    cave = current_room = room;
-    user = player;
-    bench_fill_history();
+    bench_enter_busy_room();
     draw_picture(0); // the first frame settles max_hp and the capacity
     std::vector<double> base, frame, grid, strip, panel, text;
     for (int r = 0; r < options.reps; r++) {
@@ -190,10 +205,7 @@ double bench_figure_frame(const bench_options& options) {
     bench_print_ratio("  draw_properties (panel)", bench_summarise(panel), "us", b);
     bench_print_ratio("  event_history_draw (7 lines)", bench_summarise(text), "us", b);
     bench_print_goal("frame / baseline <= 3", f.median / b.median, 3.0, "x");
-    cave = current_room = nullptr;
-    bench_free_room(room);
-    user = nullptr;
-    character_remove(player);
+    bench_leave_busy_room();
     return f.median;
 }
 
@@ -255,21 +267,13 @@ namespace {
 /// Two pictures of the busy room one turn apart: the beings in their other
 /// frame and one more line in the history, as play shows them.
 void bench_turn_pictures(BITMAP* first, BITMAP* second) {
-    character_* player = bench_make_player();
-    bench_fill_pack(player);
-    room_* room = bench_busy_room(player);
-    cave = current_room = room;
-    user = player;
-    bench_fill_history();
+    bench_enter_busy_room();
     draw_picture(0);
     blit(bmp, first, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
     event_history_push("You went into a new room");
     draw_picture(1);
     blit(bmp, second, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
-    cave = current_room = nullptr;
-    bench_free_room(room);
-    user = nullptr;
-    character_remove(player);
+    bench_leave_busy_room();
 }
 
 /// Prints a present figure of one screen size, its ratio to the copy `b`,
