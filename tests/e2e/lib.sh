@@ -117,7 +117,9 @@ e2e_start_x() {
     # at the same moment can trip over each other's lock and socket files.
     exec 7>"${TMPDIR:-/tmp}/cave-e2e-xvfb.lock"
     flock -w 60 7 || e2e_fail "another test has been starting its X server for a minute"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" \
+    # -noreset: a server resets when its last client leaves (here the
+    # xdpyinfo below), and a game that connects during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
         3>"$E2E_WORK/display" 7>&- >"$E2E_WORK/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     for ((t = 0; t < 600; t++)); do

@@ -64,9 +64,9 @@ expect_screen 3840x2160 480 0 2.8125 --fullscreen
 expect_screen 2560x1920 0 0 2.5 --windowed
 
 # Two 1920x1080 monitors on one 3840x1080 screen, the left one primary (the
-# server keeps monitors only while it does not reset between clients).
+# server keeps them because it does not reset between clients).
 kill "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID" 2>/dev/null
-e2e_start_x 3840x1080 -noreset
+e2e_start_x 3840x1080
 xrandr --setmonitor '*LEFT' 1920/508x1080/286+0+0 none &&
     xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none ||
     e2e_fail "the X server took no monitors"
