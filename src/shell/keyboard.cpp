@@ -57,9 +57,20 @@ int switch_count = 0;
 bool typing_text = false;
 
 /// 1 if `scancode` belongs to a switch key that is down.
+/// 1 if the switch key, when down, is a switch now (Alt as it asks, and
+/// no name being typed unless it works there too).
+bool keyboard_switch_applies(const zelkokey_switch_& s) {
+    const bool alt = key[KEY_ALT] || key[KEY_ALTGR];
+    return alt == (s.with_alt != 0) && (s.in_text || !typing_text);
+}
+
+/// 1 if `scancode` belongs to a switch key that is down: one that acted, or
+/// one that will act at the next poll (the library may take a key in just
+/// after the poll looked), so that a wait never takes it for its answer.
 bool keyboard_switch_hides(int scancode) {
     for (int i = 0; i < switch_count; i++)
-        if (switch_down[i] && switches[i].scancode == scancode)
+        if (switches[i].scancode == scancode &&
+            (switch_down[i] || (key[scancode] && keyboard_switch_applies(switches[i]))))
             return true;
     return false;
 }
@@ -176,12 +187,11 @@ void zelkokey_clear_switches() {
 }
 
 void zelkokey_check_switches() {
-    const bool alt = key[KEY_ALT] || key[KEY_ALTGR];
     for (int i = 0; i < switch_count; i++) {
         const zelkokey_switch_& s = switches[i];
         if (!key[s.scancode]) {
             switch_down[i] = false;
-        } else if (!switch_down[i] && alt == (s.with_alt != 0) && (s.in_text || !typing_text)) {
+        } else if (!switch_down[i] && keyboard_switch_applies(s)) {
             switch_down[i] = true;
             s.action();
         }
