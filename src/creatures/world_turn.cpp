@@ -4,13 +4,13 @@
 
 #include "creatures/explosion.h"
 #include "creatures/monster_move.h"
-#include "main/game.h"
 #include "shell/history.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
 #include "world/room.h"
+#include "world/state.h"
 #include "world/tile.h"
 
 namespace {

@@ -3,6 +3,7 @@
 // and "Play again?".
 #include "main/game.h"
 
+#include <allegro.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,17 +27,6 @@
 #include "world/character.h"
 #include "world/room.h"
 
-room_* cave;
-room_* current_room;
-character_* user;
-int step;
-int end_game;
-int room_number;
-char username[150];
-float max_hp;
-properties users_calculated_properties;
-BITMAP* bmp;
-PALETTE pal;
 int game_text_colour;
 game_summary_ last_game;
 

@@ -1,29 +1,10 @@
-// game: the global game state and the loop from the title screen to
-// "Play again?".
+// game: the loop of a run, from the title screen to "Play again?", over the
+// game state of world/state.h.
 #pragma once
-#include <allegro.h>
 
-#include "world/properties.h"
+#include "world/state.h"
 
-struct room_;
-struct character_;
 struct options_;
-
-extern room_* cave;              // every room of this game, first room at the head
-extern room_* current_room;      // the room the player is in
-extern character_* user;         // the player; stays valid after death
-extern int step;                 // animation frame, 0 or 1
-extern int end_game;             // 0 while running, else the end cause
-extern int room_number;          // room last entered through a door
-extern char username[150];       // the player's name
-extern float max_hp;             // reference for the health thresholds
-extern properties users_calculated_properties; // the player's effective stats
-extern BITMAP* bmp;              // back buffer, 1024 x 768
-extern PALETTE pal;              // palette of the last loaded picture
-
-/// End causes of end_game.
-enum { END_RUNNING = 0, END_WAY_OUT = 1, END_KILLED = 2, END_STARVED = 3, END_QUIT = 4,
-       END_EXPLOSION = 5, END_MAGIC = 6, END_FOOD = 7 };
 
 /// Text colour of the end screen, kept across the games of a run.
 extern int game_text_colour;

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "main/game.h"
 #include "shell/assets.h"
 #include "shell/msgbox.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
+#include "world/state.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 
 #include <allegro.h>
 
-#include "main/game.h"
 #include "render/panel.h"
 #include "shell/assets.h"
 #include "shell/history.h"
@@ -13,6 +12,7 @@
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/room.h"
+#include "world/state.h"
 
 namespace {
 

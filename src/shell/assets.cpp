@@ -15,9 +15,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "main/game.h"
 #include "render/display.h"
 
+BITMAP* bmp;
+PALETTE pal;
 BITMAP* monsterpic[MONSTERPIC_COUNT];
 BITMAP* neutralpic[NEUTRALPIC_COUNT];
 BITMAP* thingpic[THINGPIC_COUNT];

@@ -1,11 +1,13 @@
 // assets: the picture tables loaded once at start-up, the made pictures,
 // and the small drawing helpers every screen shares.
 #pragma once
+#include <allegro.h>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-struct BITMAP;
+extern BITMAP* bmp; // back buffer, 1024 x 768: every screen is composed here
+extern PALETTE pal; // palette of the last loaded picture
 
 enum {
     MONSTERPIC_COUNT = 15,

@@ -31,13 +31,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "main/game.h"
 #include "shell/assets.h"
 #include "shell/safefile.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
+#include "world/state.h"
 
 const char* highscore_file = "highscore.zelko";
 

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "main/game.h"
 #include "render/panel.h"
 #include "render/room_view.h"
 #include "shell/assets.h"
@@ -23,6 +22,7 @@
 #include "world/objektlist.h"
 #include "world/properties.h"
 #include "world/room.h"
+#include "world/state.h"
 
 namespace {
 

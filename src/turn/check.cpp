@@ -3,13 +3,13 @@
 // too weak for their load drops the items they can no longer carry.
 #include "turn/check.h"
 
-#include "main/game.h"
 #include "shell/history.h"
 #include "turn/act.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
+#include "world/state.h"
 #include "world/tile.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <allegro.h>
 #include <cstring>
 
-#include "main/game.h"
 #include "render/panel.h"
 #include "shell/assets.h"
 #include "shell/history.h"
@@ -20,6 +19,7 @@
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
+#include "world/state.h"
 #include "world/tile.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "creatures/world_turn.h"
-#include "main/game.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
 #include "turn/act.h"
@@ -17,6 +16,7 @@
 #include "world/objektlist.h"
 #include "world/properties.h"
 #include "world/room.h"
+#include "world/state.h"
 
 namespace {
 

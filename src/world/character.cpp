@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "main/game.h"
 #include "shell/assets.h"
 #include "world/alloc.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
 #include "world/properties.h"
+#include "world/state.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "main/game.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
 #include "world/alloc.h"
+#include "world/state.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include "headless.h"
-#include "table_folder.h"
 #include "main/game.h"
 #include "main/options.h"
 #include "shell/assets.h"
@@ -23,9 +22,10 @@
 #include "shell/history.h"
 #include "shell/keyboard.h"
 #include "shell/recording.h"
+#include "shell/recordings.h"
 #include "shell/sound.h"
 #include "shell/sound_capture.h"
-#include "shell/recordings.h"
+#include "table_folder.h"
 #include "world/character.h"
 #include "world/room.h"
 

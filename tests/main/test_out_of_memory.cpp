@@ -13,10 +13,10 @@
 #include <unistd.h>
 
 #include "headless.h"
-#include "table_folder.h"
 #include "main/game.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
+#include "table_folder.h"
 #include "turn/act.h"
 #include "world/alloc.h"
 #include "world/room.h"

@@ -7,9 +7,10 @@
 #include <unistd.h>
 
 #include "headless.h"
-#include "stats.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "shell/highscore.h"
+#include "stats.h"
 #include "world/alloc.h"
 #include "world/character.h"
 #include "world/objekt.h"

@@ -6,6 +6,7 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "shell/history.h"
 
 class History : public ::testing::Test {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "headless.h"
-#include "stats.h"
 #include "shell/assets.h"
+#include "stats.h"
 #include "world/alloc.h"
 #include "world/objekt.h"
 #include "world/properties.h"

@@ -5,10 +5,11 @@
 #include <cstdlib>
 
 #include "headless.h"
-#include "stats.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
+#include "stats.h"
 #include "world/alloc.h"
 #include "world/properties.h"
 

@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
+#include "creatures/explosion.h"
 #include "main/game.h"
 #include "shell/assets.h"
 #include "shell/history.h"
-#include "creatures/explosion.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
