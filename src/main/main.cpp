@@ -10,7 +10,17 @@
 #include "main/options.h"
 #include "render/display.h"
 #include "shell/assets.h"
+#include "shell/keyboard.h"
 #include "shell/sound.h"
+
+/// The sprite the window's icon is made of, as the desktop icons are.
+static constexpr const char* ICON_SPRITE = "user.bmp";
+
+/// F11 and Alt+Enter switch between full screen and a window at every wait.
+static constexpr zelkokey_switch_ screen_switch_keys[] = {
+    {KEY_F11, 0, 1, display_switch},
+    {KEY_ENTER, 1, 1, display_switch},
+};
 
 /// Starts the graphics library with the game's own window class, so that
 /// docks can match the window to the desktop entry; says what is wrong with
@@ -46,6 +56,10 @@ int main(int argc, char** argv) {
         return 1;
     if (game_check_data_files() != 0 || !game_prepare_run(&options) || !main_start_library())
         return 1;
+    if (BITMAP* sprite = assets_load_bitmap(ICON_SPRITE)) {
+        display_set_icon(sprite);
+        destroy_bitmap(sprite);
+    }
     if (!display_open(options.windowed, options.scale)) {
         fprintf(stderr, "cave: could not set a graphics mode (%s)\n", allegro_error);
         allegro_exit();
@@ -53,7 +67,8 @@ int main(int argc, char** argv) {
     }
     set_window_title("The Wizard's Cave");
     install_keyboard();
-    display_add_switch_keys();
+    for (const zelkokey_switch_& k : screen_switch_keys)
+        zelkokey_add_switch(&k);
     get_palette(pal);
     sound_init(options.silent);
     game_init_state();

@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/assets.h"
-#include "shell/keyboard.h"
 #include "shell/xwindow.h"
 
 namespace {
@@ -19,34 +17,12 @@ namespace {
 // size
 constexpr int icon_sizes[] = {16, 32, 48, 64, 128, 256};
 
-/// The sprite the icon is made of, as the desktop icons are.
-constexpr const char* ICON_SPRITE = "user.bmp";
-
 /// The screen as set: its mode, the factor asked for, where the picture goes.
 int windowed = 0;
 double scale_asked = 0;
 bool ready = false;
 scale_plan_ plan = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
 std::vector<unsigned long> icon;
-
-/// The icon's numbers for _NET_WM_ICON: the sprite scaled to every size
-/// without smoothing, its mask colour made transparent. Empty without it.
-void display_make_icon() {
-    BITMAP* sprite = assets_load_bitmap(ICON_SPRITE);
-    if (!sprite)
-        return;
-    for (int size : icon_sizes) {
-        icon.push_back(size);
-        icon.push_back(size);
-        for (int y = 0; y < size; y++)
-            for (int x = 0; x < size; x++) {
-                const int c = getpixel(sprite, x * sprite->w / size, y * sprite->h / size);
-                const unsigned long rgb = getr32(c) << 16 | getg32(c) << 8 | getb32(c);
-                icon.push_back(rgb == 0xff00ff ? 0 : 0xff000000ul | rgb);
-            }
-    }
-    destroy_bitmap(sprite);
-}
 
 /// The width and height of the screen for a mode on `monitor`.
 void display_size(int as_window, const xwindow_area_& monitor, double factor, int* w, int* h) {
@@ -88,12 +64,26 @@ void display_tell_fallback(int asked_window, const char* why) {
 
 } // namespace
 
+void display_set_icon(BITMAP* sprite) {
+    icon.clear();
+    if (!sprite)
+        return;
+    for (int size : icon_sizes) {
+        icon.push_back(size);
+        icon.push_back(size);
+        for (int y = 0; y < size; y++)
+            for (int x = 0; x < size; x++) {
+                const int c = getpixel(sprite, x * sprite->w / size, y * sprite->h / size);
+                const unsigned long rgb = getr32(c) << 16 | getg32(c) << 8 | getb32(c);
+                icon.push_back(rgb == 0xff00ff ? 0 : 0xff000000ul | rgb);
+            }
+    }
+}
+
 int display_open(int as_window, double scale) {
     scale_asked = scale;
     xwindow_area_ monitor = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
     xwindow_monitor(0, &monitor);
-    if (icon.empty())
-        display_make_icon();
     if (display_set(as_window, monitor, scale))
         return 1;
     char why[ALLEGRO_ERROR_SIZE];
@@ -104,15 +94,6 @@ int display_open(int as_window, double scale) {
         return 1;
     }
     return 0;
-}
-
-void display_add_switch_keys() {
-    static const zelkokey_switch_ keys[] = {
-        {KEY_F11, 0, 1, display_switch},
-        {KEY_ENTER, 1, 1, display_switch},
-    };
-    for (const zelkokey_switch_& k : keys)
-        zelkokey_add_switch(&k);
 }
 
 void display_switch() {

@@ -12,8 +12,10 @@
 /// set (allegro_error tells why).
 int display_open(int windowed, double scale);
 
-/// Registers F11 and Alt+Enter, which switch full screen <-> window.
-void display_add_switch_keys();
+/// Makes the window's icon from `sprite` (scaled to every size the task bar
+/// asks for, its mask colour transparent), given to every window from now on;
+/// null: no icon.
+void display_set_icon(BITMAP* sprite);
 
 /// Full screen <-> window, and the last picture shown again at once.
 void display_switch();
