@@ -14,6 +14,7 @@
 #include "creatures/world_turn.h"
 #include "main/options.h"
 #include "render/room_view.h"
+#include "screens/help.h"
 #include "shell/assets.h"
 #include "shell/highscore.h"
 #include "shell/history.h"
@@ -193,6 +194,7 @@ void game_init_state() {
     max_hp = 30.0f;
     game_text_colour = 0x7f0000;
     draw_init();
+    zelkokey_set_help(help_show_sheet);
     bmp = create_bitmap(1024, 768);
     clear_to_color(bmp, color_rgb(0x002010));
     srand(clock());

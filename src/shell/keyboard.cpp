@@ -1,13 +1,10 @@
-// keyboard: the command keys, the number and text entry fields, and the one
-// poll point that every wait for a key goes through.
+// keyboard: the command keys, the waits for a key, the switch keys and the
+// one poll point that every wait goes through.
 #include "shell/keyboard.h"
 
 #include <allegro.h>
-#include <climits>
 #include <ctime>
-#include <cstdio>
 
-#include "shell/assets.h"
 #include "shell/recording.h"
 
 namespace {
@@ -56,7 +53,9 @@ int switch_count = 0;
 /// 1 while a name is typed: the switch keys that type letters rest then.
 bool typing_text = false;
 
-/// 1 if `scancode` belongs to a switch key that is down.
+/// What F1 or ? at a command wait shows (the control sheet); null: nothing.
+void (*help_sheet)() = nullptr;
+
 /// 1 if the switch key, when down, is a switch now (Alt as it asks, and
 /// no name being typed unless it works there too).
 bool keyboard_switch_applies(const zelkokey_switch_& s) {
@@ -85,92 +84,10 @@ int keyboard_scan_command() {
     return -2;
 }
 
-/// The digit key d (0..9) on the keypad or the main keyboard is held.
-bool keyboard_digit_held(int d) {
-    return key[KEY_0_PAD + d] || key[KEY_0 + d];
-}
-
-/// value * 10 + d, or -1 when that no longer fits an int.
-int keyboard_append_digit(int value, int d) {
-    if (value > (INT_MAX - d) / 10)
-        return -1;
-    return value * 10 + d;
-}
-
-/// Erases a 128 x 8 entry field at (x, y) with the panel background.
-void keyboard_erase_field(BITMAP* bitmap, int x, int y) {
-    if (prop_bg_pic)
-        blit(prop_bg_pic, bitmap, 0, 0, x, y, 128, 8);
-    else
-        rectfill(bitmap, x, y, x + 127, y + 7, 0);
-}
-
-/// Shows the number typed so far in the entry field (empty when none is).
-void keyboard_show_number(BITMAP* bitmap, int x, int y, int value, int count) {
-    keyboard_erase_field(bitmap, x, y);
-    if (count != 0) {
-        char text[16];
-        snprintf(text, sizeof text, "%d", value);
-        text_draw(bitmap, text, x, y, 0xffffff);
-    }
-    assets_show(bitmap);
-}
-
-/// A copy of what lies under a text field's row, from x to the bitmap's
-/// right edge, before anything is typed; null when it cannot be made.
-BITMAP* keyboard_keep_row(BITMAP* bitmap, int x, int y) {
-    const int w = bitmap->w - x, h = text_height(font);
-    BITMAP* under = w > 0 ? create_bitmap(w, h) : nullptr;
-    if (under)
-        blit(bitmap, under, x, y, 0, 0, w, h);
-    return under;
-}
-
-/// Wipes a text field `drawn` pixels wide: a long text runs past the field's
-/// eraser, so what lay under the row is put back first (or, without a
-/// copy, the text is blacked out).
-void keyboard_wipe_text(BITMAP* bitmap, BITMAP* under, int x, int y, int drawn) {
-    if (under)
-        blit(under, bitmap, 0, 0, x, y, under->w, under->h);
-    else if (drawn > 0)
-        rectfill(bitmap, x, y, x + drawn - 1, y + text_height(font) - 1, 0);
-    keyboard_erase_field(bitmap, x, y);
-}
-
-/// Characters the text field accepts: digits, A..^ and a..~.
-bool keyboard_text_accepts(int c) {
-    return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5e) || (c >= 0x61 && c <= 0x7e);
-}
-
 /// The player asks for the control sheet: F1, or the key of `?`.
 bool keyboard_help_asked() {
     return (key[KEY_F1] && !keyboard_switch_hides(KEY_F1)) ||
            (key[KEY_SLASH] && !keyboard_switch_hides(KEY_SLASH));
-}
-
-/// Waits, unrecorded, until no key is held (`down` false) or one is.
-void keyboard_wait_quietly(bool down) {
-    while ((zelkokey_check_for_key() != 0) != down)
-        zelkokey_poll();
-}
-
-/// Shows the control sheet until any key is pressed, then puts the screen
-/// back exactly as it was. Nothing of it is recorded: no turn passes.
-void keyboard_show_help() {
-    BITMAP* kept = create_bitmap(1024, 768);
-    BITMAP* sheet = create_bitmap(1024, 768);
-    if (kept && sheet && assets_shown(kept)) {
-        assets_load_screen(sheet, "ControlInfo.bmp");
-        assets_show(sheet);
-        keyboard_wait_quietly(false);
-        keyboard_wait_quietly(true);
-        keyboard_wait_quietly(false); // the key that closes the sheet is no command
-        assets_show(kept);
-    }
-    if (kept)
-        destroy_bitmap(kept);
-    if (sheet)
-        destroy_bitmap(sheet);
 }
 
 } // namespace
@@ -218,6 +135,19 @@ void zelkokey_poll() {
     zelkokey_check_switches();
 }
 
+void zelkokey_set_typing(int on) {
+    typing_text = on != 0;
+}
+
+void zelkokey_set_help(void (*show)()) {
+    help_sheet = show;
+}
+
+void zelkokey_wait_quietly(int down) {
+    while ((zelkokey_check_for_key() != 0) != (down != 0))
+        zelkokey_poll();
+}
+
 void zelkokey_set_poll(void (*poll)()) {
     poll_hook = poll;
 }
@@ -260,51 +190,10 @@ int zelkokey_get_a_key() {
         code = keyboard_scan_command();
         if (code != -2)
             return recording_kept(REC_KEY, code);
-        if (keyboard_help_asked())
-            keyboard_show_help();
+        if (help_sheet && keyboard_help_asked())
+            help_sheet();
         zelkokey_poll();
     }
-}
-
-int zelkokey_get_a_number(BITMAP* bitmap, int x, int y) {
-    int value = 0, count = 0;
-    if (recording_replayed(REC_NUMBER, &value)) {
-        keyboard_show_number(bitmap, x, y, value, 1);
-        return value;
-    }
-    bool dirty = true;
-    while (!(key[KEY_ENTER] && count != 0)) {
-        for (int d = 1; d <= 9; d++) {
-            if (!keyboard_digit_held(d))
-                continue;
-            int next = keyboard_append_digit(value, d);
-            if (next >= 0) { // a digit that would overflow is ignored
-                value = next;
-                count++;
-                dirty = true;
-            }
-            if (d == 3)
-                d++; // with 3 taken, 4 is not looked at in this pass
-        }
-        if (keyboard_digit_held(0) && keyboard_append_digit(value, 0) >= 0) {
-            value *= 10;
-            count++;
-            dirty = true;
-        }
-        if (key[KEY_BACKSPACE] && count != 0) {
-            value /= 10;
-            count--;
-            dirty = true;
-        }
-        zelkokey_wait_release();
-        if (dirty) {
-            keyboard_show_number(bitmap, x, y, value, count);
-            dirty = false;
-        }
-        zelkokey_poll();
-    }
-    zelkokey_wait_release();
-    return recording_kept(REC_NUMBER, value);
 }
 
 int zelkokey_read_key() {
@@ -320,34 +209,3 @@ int zelkokey_held(int scancode) {
     return recording_look(scancode, key[scancode] ? 1 : 0);
 }
 
-void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
-    if (!buffer || size < 1)
-        return;
-    buffer[0] = 0;
-    clear_keybuf();
-    BITMAP* under = keyboard_keep_row(bitmap, x, y);
-    typing_text = true;
-    int length = 0, drawn = 0;
-    int c = 0;
-    while (!(c == 13 && length != 0) && length < size - 1) {
-        c = (signed char)(zelkokey_read_key() & 0xff);
-        if (c == 8 && length != 0) {
-            buffer[--length] = 0;
-        } else if (c == 13) {
-            // Enter finishes a non-empty name; on an empty one it does nothing.
-        } else if (keyboard_text_accepts(c)) {
-            buffer[length++] = (char)c;
-            buffer[length] = 0;
-        }
-        keyboard_wipe_text(bitmap, under, x, y, drawn);
-        if (length != 0)
-            text_draw(bitmap, buffer, x, y, 0xffffff);
-        drawn = text_length(font, buffer);
-        assets_show(bitmap);
-    }
-    typing_text = false;
-    if (under)
-        destroy_bitmap(under);
-    zelkokey_wait_press();
-    zelkokey_wait_release();
-}

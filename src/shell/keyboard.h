@@ -7,8 +7,6 @@
 // waits instead of the keyboard.
 #pragma once
 
-struct BITMAP;
-
 /// What zelkokey_get_a_key returns when it stops because Escape is held.
 enum { ZELKOKEY_ESCAPE = -1 };
 
@@ -47,14 +45,19 @@ int zelkokey_check_for_key();
 /// ZELKOKEY_ESCAPE when Escape is held.
 int zelkokey_get_a_key();
 
-/// Lets the player type a number at (x, y) on `bitmap`; Enter ends it.
-int zelkokey_get_a_number(BITMAP* bitmap, int x, int y);
-
-/// Lets the player type a line of at most size - 1 characters at (x, y).
-void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size);
-
 /// The poll point: called once by every pass of every wait.
 void zelkokey_poll();
+
+/// While on, a name is being typed: the switch keys that type letters rest.
+void zelkokey_set_typing(int on);
+
+/// Sets what F1 or ? shows at a command wait (the control sheet, which must
+/// put the screen back as it was); null: the keys do nothing.
+void zelkokey_set_help(void (*show)());
+
+/// Waits, unrecorded, until no key is held (`down` 0) or one is (1): for a
+/// sheet that no turn and no recording may see.
+void zelkokey_wait_quietly(int down);
 
 /// Replaces the poll point (tests); null restores the game's own.
 void zelkokey_set_poll(void (*poll)());

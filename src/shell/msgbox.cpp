@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "shell/assets.h"
+#include "shell/entry.h"
 #include "shell/keyboard.h"
 #include "world/objekt.h"
 #include "world/properties.h"

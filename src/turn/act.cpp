@@ -12,6 +12,7 @@
 #include "render/room_view.h"
 #include "shell/assets.h"
 #include "shell/history.h"
+#include "shell/entry.h"
 #include "shell/keyboard.h"
 #include "shell/msgbox.h"
 #include "turn/check.h"

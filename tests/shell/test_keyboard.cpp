@@ -10,6 +10,7 @@
 #include "headless.h"
 #include "main/game.h"
 #include "shell/assets.h"
+#include "shell/entry.h"
 #include "shell/keyboard.h"
 #include "shell/recording.h"
 
