@@ -92,7 +92,14 @@ bool keyboard_help_asked() {
 
 } // namespace
 
+// A recording holds the action codes as they are.
+static_assert(int(ZELKOKEY_ESCAPE) == int(RECORDING_KEY_LOWEST) &&
+                  int(ZK_ZAP) == int(RECORDING_KEY_HIGHEST),
+              "the codes a recording holds are the action codes");
+
 void zelkokey_add_switch(const zelkokey_switch_* entry) {
+    // The switch keys act during a replay's pauses too.
+    recording_set_idle(zelkokey_check_switches);
     if (entry && switch_count < max_switches) {
         switches[switch_count] = *entry;
         switch_down[switch_count++] = false;
@@ -208,4 +215,3 @@ int zelkokey_read_key() {
 int zelkokey_held(int scancode) {
     return recording_look(scancode, key[scancode] ? 1 : 0);
 }
-

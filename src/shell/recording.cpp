@@ -15,7 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/keyboard.h"
 #include "shell/safefile.h"
 
 namespace {
@@ -41,7 +40,7 @@ struct recording_word {
 // kind          word       numbers  lowest            highest      the game asks for
 constexpr recording_word words[] = {
     /* REC_GAME */ {"game", 1, 0, UINT_MAX, "the start of a game"},
-    /* REC_KEY */ {"key", 1, ZELKOKEY_ESCAPE, ZK_ZAP, "a command key"},
+    /* REC_KEY */ {"key", 1, RECORDING_KEY_LOWEST, RECORDING_KEY_HIGHEST, "a command key"},
     /* REC_NUMBER */ {"number", 1, 0, INT_MAX, "a typed number"},
     /* REC_CHAR */ {"char", 1, 0, 0xffff, "a typed character"},
     /* REC_PRESS */ {"press", 0, 0, 0, "any key"},
@@ -83,6 +82,7 @@ int first_pause_ms = 0; // the pause the replay began with
 int speed_shift = 0;    // times the pause was halved since (negative: doubled)
 bool keys_down[KEY_MAX];
 void (*clock_sleep)(int ms) = nullptr; // the replay's clock (tests script it)
+void (*idle)() = nullptr;              // run at every look at the viewer's keys
 char title[64] = "";
 
 /// Prints "cave: FILE: " and the message on stderr.
@@ -406,7 +406,8 @@ void recording_pause(int kind, long long value) {
     last_kind = kind;
     last_value = value;
     for (int waited = 0; watching; waited += pause_slice_ms) {
-        zelkokey_check_switches();
+        if (idle)
+            idle();
         if (key[KEY_ESC]) {
             printf("cave: replay stopped\n");
             exit(0);
@@ -545,6 +546,10 @@ int recording_copy_to(FILE* to) {
     copy = to;
     copy_whole = true;
     return whole;
+}
+
+void recording_set_idle(void (*run)()) {
+    idle = run;
 }
 
 void recording_set_clock(void (*sleep)(int ms)) {

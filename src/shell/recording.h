@@ -23,6 +23,10 @@ enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RE
 /// The format version this game writes and reads.
 enum { RECORDING_VERSION = 1 };
 
+/// The answers a "key" line may hold: the keyboard's action codes, from
+/// Escape (-1) to the last command key (17).
+enum { RECORDING_KEY_LOWEST = -1, RECORDING_KEY_HIGHEST = 17 };
+
 /// Starts recording to `path`: checks that it is a plain file the player may
 /// write (or none yet), reached as the highscore table is; 0, after a message
 /// on stderr, when not. The file is made or emptied when the first game
@@ -68,6 +72,10 @@ int recording_look(int scancode, int held);
 /// From now on every event line written also goes to `to` (null: no
 /// longer), outside a replay. 1 if every line reached the file set before.
 int recording_copy_to(FILE* to);
+
+/// Sets what the replay runs at every look at the viewer's keys while it
+/// pauses in the window (the keyboard's switch keys); null: nothing.
+void recording_set_idle(void (*run)());
 
 /// Replaces the clock that times the pauses of a replay in the window:
 /// `sleep` is called for each slice of a pause (tests); null: the real one.
