@@ -26,6 +26,7 @@
 #include "turn/act.h"
 #include "turn/check.h"
 #include "world/character.h"
+#include "world/properties.h"
 #include "world/room.h"
 
 int game_text_colour;
@@ -195,6 +196,7 @@ void game_init_state() {
     game_text_colour = 0x7f0000;
     draw_init();
     zelkokey_set_help(help_show_sheet);
+    properties_set_teller(zelko_msgbox_properties);
     bmp = create_bitmap(1024, 768);
     clear_to_color(bmp, color_rgb(0x002010));
     srand(clock());

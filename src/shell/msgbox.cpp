@@ -26,6 +26,8 @@ constexpr int BOX_TEXT = 0xffffff;
 constexpr int LINES_X = 411;
 /// Length of one formatted property line.
 constexpr int LINE_SIZE = 64;
+/// Size of one line of a change box, the game's usual text length.
+constexpr int CHANGE_LINE_SIZE = 150;
 /// How far into the box a line may end at most (its frame and a margin),
 /// and how far in it starts at least.
 constexpr int TEXT_END = 296;
@@ -84,6 +86,14 @@ void msgbox_property_lines(BITMAP* bitmap, const objekt_* item, int x, int y) {
     msgbox_number_line(bitmap, "Fullness: ", (int)p.fullness, x, y);
     msgbox_number_line(bitmap, "Health: ", (int)p.health, x, y + 16);
     msgbox_number_line(bitmap, "Strength: ", (int)p.strength, x, y + 32);
+}
+
+/// Writes "label value" into the next free line when the value isn't 0.
+void msgbox_change_line(char lines[6][CHANGE_LINE_SIZE], int* used, const char* label, int value) {
+    if (value == 0)
+        return;
+    snprintf(lines[*used], CHANGE_LINE_SIZE, "%s%d", label, value);
+    (*used)++;
 }
 
 } // namespace
@@ -153,4 +163,21 @@ void zelko_msgbox_TextIN(BITMAP* bitmap, const char* prompt, char* buffer, int s
     assets_show(bitmap);
     // The typed text is echoed inside the box, under the prompt.
     zelkokey_TextIn(bitmap, LINES_X, 384, buffer, size);
+}
+
+void zelko_msgbox_properties(const properties& change, const char* title) {
+    char lines[6][CHANGE_LINE_SIZE] = {};
+    int used = 0;
+    msgbox_change_line(lines, &used, "armor ", change.armor);
+    msgbox_change_line(lines, &used, "damage ", change.damage);
+    msgbox_change_line(lines, &used, "zap damage ", change.zap_damage);
+    msgbox_change_line(lines, &used, "fullness ", static_cast<int>(change.fullness));
+    msgbox_change_line(lines, &used, "health ", static_cast<int>(change.health));
+    msgbox_change_line(lines, &used, "strength ", static_cast<int>(change.strength));
+
+    const char* box[7] = {title, lines[0], lines[1], lines[2], lines[3], lines[4], lines[5]};
+    zelko_msgbox_info_7(bmp, pal, box);
+    assets_show(bmp);
+    zelkokey_wait_release();
+    zelkokey_wait_press();
 }

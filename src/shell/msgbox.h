@@ -5,6 +5,7 @@
 struct BITMAP;
 struct RGB;
 struct objekt_;
+struct properties;
 
 /// Asks a yes/no question; 1 for Y, 0 for N or Escape.
 int zelko_msgbox_YN(BITMAP* bitmap, const char* question);
@@ -25,3 +26,7 @@ void zelko_msgbox_info_7(BITMAP* bitmap, RGB* palette, const char* lines[7]);
 
 /// Asks for a line of text into `buffer`.
 void zelko_msgbox_TextIN(BITMAP* bitmap, const char* prompt, char* buffer, int size);
+
+/// Shows the fields a gift or a loss changed, under `title`, in the
+/// seven-line box over the room, and waits for a fresh key.
+void zelko_msgbox_properties(const properties& change, const char* title);

@@ -2,19 +2,14 @@
 // player what a gift or a loss did to their stats.
 #include "world/properties.h"
 
-#include <cstdio>
 #include <cstdlib>
 
-#include "shell/assets.h"
-#include "shell/keyboard.h"
-#include "shell/msgbox.h"
 #include "world/alloc.h"
-#include "world/state.h"
 
 namespace {
 
-/// Size of one dialog line, the game's usual text length.
-constexpr int LINE_SIZE = 150;
+/// What mode 1 of give and take calls to tell the player; null: nothing.
+void (*teller)(const properties& change, const char* title) = nullptr;
 
 /// One whole number from low to high, both ends included.
 int properties_draw(int low, int high) {
@@ -31,30 +26,10 @@ void properties_apply(const properties& change, properties* target, int sign) {
     target->zap_damage += sign * change.zap_damage;
 }
 
-/// Writes "label value" into the next free line when the value isn't 0.
-void properties_add_line(char lines[6][LINE_SIZE], int* used, const char* label, int value) {
-    if (value == 0)
-        return;
-    snprintf(lines[*used], LINE_SIZE, "%s%d", label, value);
-    (*used)++;
-}
-
-/// Shows the changed fields under `title` and waits for a fresh key.
-void properties_show_change(const properties& change, const char* title) {
-    char lines[6][LINE_SIZE] = {};
-    int used = 0;
-    properties_add_line(lines, &used, "armor ", change.armor);
-    properties_add_line(lines, &used, "damage ", change.damage);
-    properties_add_line(lines, &used, "zap damage ", change.zap_damage);
-    properties_add_line(lines, &used, "fullness ", static_cast<int>(change.fullness));
-    properties_add_line(lines, &used, "health ", static_cast<int>(change.health));
-    properties_add_line(lines, &used, "strength ", static_cast<int>(change.strength));
-
-    const char* box[7] = {title, lines[0], lines[1], lines[2], lines[3], lines[4], lines[5]};
-    zelko_msgbox_info_7(bmp, pal, box);
-    assets_show(bmp);
-    zelkokey_wait_release();
-    zelkokey_wait_press();
+/// Tells the player of a change under `title`, when start-up said how.
+void properties_tell(const properties& change, const char* title) {
+    if (teller)
+        teller(change, title);
 }
 
 } // namespace
@@ -107,11 +82,15 @@ int properties_sum_int(properties props) {
 void properties_give(properties change, properties* target, int mode) {
     properties_apply(change, target, 1);
     if (mode != 0)
-        properties_show_change(change, "You were given:");
+        properties_tell(change, "You were given:");
 }
 
 void properties_take(properties change, properties* target, int mode) {
     properties_apply(change, target, -1);
     if (mode != 0)
-        properties_show_change(change, "Properties removed from you:");
+        properties_tell(change, "Properties removed from you:");
+}
+
+void properties_set_teller(void (*tell)(const properties& change, const char* title)) {
+    teller = tell;
 }

@@ -33,3 +33,7 @@ void properties_give(properties change, properties* target, int mode);
 /// Subtracts `change` from `target`; mode 1 also shows "Properties removed
 /// from you:" and waits.
 void properties_take(properties change, properties* target, int mode);
+
+/// Sets how mode 1 of give and take tells the player of the change (the
+/// box over the room and its key wait); null: it is not told.
+void properties_set_teller(void (*tell)(const properties& change, const char* title));
