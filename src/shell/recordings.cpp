@@ -29,7 +29,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/highscore.h"
+#include "shell/highscore_file.h"
 #include "shell/recording.h"
 #include "shell/safefile.h"
 
