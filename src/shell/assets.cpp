@@ -6,16 +6,15 @@
 #include <allegro.h>
 #include <algorithm>
 #include <cstdint>
-#include <climits>
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
 #include <vector>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "render/display.h"
+#include "shell/safefile.h"
 
 BITMAP* bmp;
 PALETTE pal;
@@ -109,27 +108,6 @@ uint32_t assets_le(const unsigned char* p, int n) {
     return v;
 }
 
-} // namespace
-
-FILE* assets_open_plain(const char* name, int64_t* size) {
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0)
-        return nullptr;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    // Kept within a `long`, so that every offset inside can be sought to.
-    *size = info.st_size > LONG_MAX / 2 ? LONG_MAX / 2 : int64_t(info.st_size);
-    FILE* f = fdopen(fd, "rb");
-    if (!f)
-        close(fd);
-    return f;
-}
-
-namespace {
-
 /// Reads and checks the 54 bytes of headers: a bottom-up picture of sane
 /// size in one of the kinds the game reads, its pixels inside the file.
 bool bmp_read_header(FILE* f, int64_t size, bmp_header* hd) {
@@ -180,7 +158,7 @@ bool bmp_read_palette(bmp_file* b, int depth) {
 /// `depth` bits; false (and nothing left open) for any file the game does
 /// not read: not plain, not of a known kind, or too short for its rows.
 bool bmp_open(const char* name, int depth, bmp_file* b) {
-    b->f = assets_open_plain(name, &b->size);
+    b->f = safefile_open_plain(name, &b->size);
     if (!b->f)
         return false;
     bool ok = bmp_read_header(b->f, b->size, &b->hd) && bmp_read_palette(b, depth);

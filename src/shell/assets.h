@@ -43,10 +43,6 @@ void draw_release();
 /// (palette into `pal`); null when it is missing or not one the game reads.
 BITMAP* assets_load_bitmap(const char* name);
 
-/// Opens `name` for reading if it is a regular file (a folder, pipe or
-/// device is refused, without blocking); its size into *size. Null else.
-FILE* assets_open_plain(const char* name, int64_t* size);
-
 /// 1 if `name` is a BMP file the game reads: present, a plain file of a kind
 /// it decodes, with sane headers and all the pixel data (or runs) it promises.
 int assets_picture_is_sound(const char* name);

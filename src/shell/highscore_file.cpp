@@ -31,7 +31,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/assets.h"
 #include "shell/safefile.h"
 
 const char* highscore_file = "highscore.zelko";
@@ -295,7 +294,7 @@ void highscore_read(highscore_* table, int count) {
     // Only a plain file is read: a folder or a pipe of that name gives the
     // default table instead of an error or a game that hangs.
     int64_t size = 0;
-    FILE* file = highscore_file ? assets_open_plain(highscore_file, &size) : nullptr;
+    FILE* file = highscore_file ? safefile_open_plain(highscore_file, &size) : nullptr;
     if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);
         fclose(file);

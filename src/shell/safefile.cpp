@@ -3,6 +3,7 @@
 #include "shell/safefile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -147,4 +148,21 @@ bool safefile_is_temporary_name(const char* name, const char* base) {
             return true;
     }
     return false;
+}
+
+FILE* safefile_open_plain(const char* name, int64_t* size) {
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0)
+        return nullptr;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    // Kept within a `long`, so that every offset inside can be sought to.
+    *size = info.st_size > LONG_MAX / 2 ? LONG_MAX / 2 : int64_t(info.st_size);
+    FILE* f = fdopen(fd, "rb");
+    if (!f)
+        close(fd);
+    return f;
 }

@@ -5,6 +5,8 @@
 // link.
 #pragma once
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <sys/types.h>
 
 /// Where a path leads: its folder, held open, and the name of the file in it.
@@ -38,3 +40,7 @@ int safefile_create_temporary(int folder, const char* base, char* name, size_t s
 /// True if `name` is one a temporary file of safefile_create_temporary for
 /// `base` could have.
 bool safefile_is_temporary_name(const char* name, const char* base);
+
+/// Opens `name` for reading if it is a regular file (a folder, pipe or
+/// device is refused, without blocking); its size into *size. Null else.
+FILE* safefile_open_plain(const char* name, int64_t* size);

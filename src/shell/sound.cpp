@@ -14,6 +14,7 @@
 
 #include "shell/assets.h"
 #include "shell/keyboard.h"
+#include "shell/safefile.h"
 
 namespace {
 bool sound_ready = false;
@@ -97,7 +98,7 @@ void sound_report_broken(const char* name) {
 
 int sound_wav_is_sound(const char* path) {
     int64_t size = 0;
-    FILE* f = assets_open_plain(path, &size);
+    FILE* f = safefile_open_plain(path, &size);
     if (!f)
         return 0;
     unsigned char riff[12];
