@@ -8,7 +8,7 @@
 
 #include "main/game.h"
 #include "main/options.h"
-#include "render/display.h"
+#include "platform/display.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/sound.h"

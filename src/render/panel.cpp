@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "screens/msgbox.h"
 #include "shell/assets.h"
-#include "shell/msgbox.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"

@@ -13,8 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "render/display.h"
-#include "shell/safefile.h"
+#include "platform/display.h"
+#include "platform/safefile.h"
 
 BITMAP* bmp;
 PALETTE pal;

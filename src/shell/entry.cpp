@@ -10,7 +10,7 @@
 
 #include "shell/assets.h"
 #include "shell/keyboard.h"
-#include "shell/recording.h"
+#include "tape/recording.h"
 
 namespace {
 

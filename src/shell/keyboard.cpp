@@ -5,7 +5,7 @@
 #include <allegro.h>
 #include <ctime>
 
-#include "shell/recording.h"
+#include "tape/recording.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/safefile.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
-#include "shell/safefile.h"
 
 namespace {
 bool sound_ready = false;

@@ -10,11 +10,11 @@
 
 #include "render/panel.h"
 #include "render/room_view.h"
+#include "screens/msgbox.h"
 #include "shell/assets.h"
-#include "shell/history.h"
 #include "shell/entry.h"
+#include "shell/history.h"
 #include "shell/keyboard.h"
-#include "shell/msgbox.h"
 #include "turn/check.h"
 #include "turn/inventory.h"
 #include "turn/move.h"

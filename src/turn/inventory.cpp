@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "render/panel.h"
+#include "screens/msgbox.h"
 #include "shell/assets.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
-#include "shell/msgbox.h"
 #include "turn/act.h"
 #include "turn/check.h"
 #include "world/character.h"

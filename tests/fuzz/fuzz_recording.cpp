@@ -8,7 +8,7 @@
 
 #include "fuzz_support.h"
 #include "shell/keyboard.h"
-#include "shell/recording.h"
+#include "tape/recording.h"
 
 namespace {
 

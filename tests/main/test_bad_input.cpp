@@ -17,8 +17,8 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "screens/highscore.h"
 #include "shell/assets.h"
-#include "shell/highscore.h"
 #include "shell/sound.h"
 
 namespace fs = std::filesystem;

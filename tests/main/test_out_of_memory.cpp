@@ -14,7 +14,7 @@
 
 #include "headless.h"
 #include "main/game.h"
-#include "shell/highscore.h"
+#include "screens/highscore.h"
 #include "shell/history.h"
 #include "table_folder.h"
 #include "turn/act.h"

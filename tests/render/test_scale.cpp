@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "headless.h"
-#include "render/scale.h"
+#include "platform/scale.h"
 
 namespace {
 

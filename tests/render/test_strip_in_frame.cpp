@@ -8,9 +8,9 @@
 #include "render/panel.h"
 #include "render/room_view.h"
 #include "render_checks.h"
+#include "screens/msgbox.h"
 #include "shell/assets.h"
 #include "shell/history.h"
-#include "shell/msgbox.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "screens/highscore.h"
 #include "shell/assets.h"
-#include "shell/highscore.h"
 #include "stats.h"
 #include "world/alloc.h"
 #include "world/character.h"

@@ -21,7 +21,7 @@
 
 #include "headless.h"
 #include "main/game.h"
-#include "shell/highscore.h"
+#include "screens/highscore.h"
 
 namespace {
 

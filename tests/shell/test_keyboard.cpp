@@ -12,7 +12,7 @@
 #include "shell/assets.h"
 #include "shell/entry.h"
 #include "shell/keyboard.h"
-#include "shell/recording.h"
+#include "tape/recording.h"
 
 class Keyboard : public ::testing::Test {
   protected:

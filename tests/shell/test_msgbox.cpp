@@ -6,8 +6,8 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "screens/msgbox.h"
 #include "shell/assets.h"
-#include "shell/msgbox.h"
 #include "world/objekt.h"
 #include "world/properties.h"
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "headless.h"
-#include "shell/highscore.h"
+#include "screens/highscore.h"
 
 class TableFolderTest : public ::testing::Test {
   protected:

@@ -6,9 +6,9 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "screens/msgbox.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
-#include "shell/msgbox.h"
 #include "stats.h"
 #include "world/alloc.h"
 #include "world/properties.h"

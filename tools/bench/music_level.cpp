@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "main/game.h"
+#include "platform/sound_capture.h"
 #include "shell/assets.h"
 #include "shell/sound.h"
-#include "shell/sound_capture.h"
 
 namespace {
 

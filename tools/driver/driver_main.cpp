@@ -30,11 +30,11 @@
 
 #include "driver_keys.h"
 #include "main/game.h"
+#include "screens/highscore.h"
 #include "shell/assets.h"
-#include "shell/highscore.h"
 #include "shell/keyboard.h"
-#include "shell/recording.h"
 #include "shell/sound.h"
+#include "tape/recording.h"
 #include "world/alloc.h"
 #include "world/character.h"
 #include "world/properties.h"

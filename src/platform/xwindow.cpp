@@ -1,7 +1,7 @@
 // xwindow: Xlib and XRandR on the graphics library's window (see xwindow.h).
 // Every call takes the library's X lock, as its own input thread shares the
 // connection.
-#include "shell/xwindow.h"
+#include "platform/xwindow.h"
 
 #include <allegro.h>
 #include <xalleg.h>

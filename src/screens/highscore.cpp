@@ -1,6 +1,6 @@
 // highscore: the score of a finished game and the table of the fifteen best
 // on the highscore screen; the table's file is kept by highscore_file.
-#include "shell/highscore.h"
+#include "screens/highscore.h"
 
 #include <allegro.h>
 #include <cstdio>

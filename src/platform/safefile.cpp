@@ -1,6 +1,6 @@
 // safefile: the game's own files reached through descriptors and made
 // exclusively (see safefile.h).
-#include "shell/safefile.h"
+#include "platform/safefile.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // recording: the tape of a run: the seeds and keyboard answers written to a
 // file as the games go, or loaded from one and handed back to the keyboard
 // routines (the format is described in recording.h and the README).
-#include "shell/recording.h"
+#include "tape/recording.h"
 
 #include <allegro.h>
 #include <cerrno>
@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/safefile.h"
+#include "platform/safefile.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 // written in place instead, so that everyone who could write it still can.
 // Every save that does not happen is said on stderr (and by the highscore
 // screen under the table).
-#include "shell/highscore_file.h"
+#include "tape/highscore_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -31,7 +31,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/safefile.h"
+#include "platform/safefile.h"
 
 const char* highscore_file = "highscore.zelko";
 

@@ -1,7 +1,7 @@
 // display: the screen's size and mode, the switch between full screen and
 // window, and the copy of each finished picture to the screen (see
 // display.h). What only the X server can do is asked through shell/xwindow.
-#include "render/display.h"
+#include "platform/display.h"
 
 #include <allegro.h>
 
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/xwindow.h"
+#include "platform/xwindow.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // msgbox: the modal boxes of the game. Every box is painted on the same
 // 304 x 176 background over whatever the bitmap holds, and the whole bitmap
 // is then shown. Only the yes/no box and the name box wait for keys.
-#include "shell/msgbox.h"
+#include "screens/msgbox.h"
 
 #include <allegro.h>
 

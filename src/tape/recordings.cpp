@@ -16,7 +16,7 @@
 // The index is written to a new file beside it and renamed over it. Only
 // the player's own files whose names are ours are removed, and never one
 // another process wrote within the last day (its game may still go on).
-#include "shell/recordings.h"
+#include "tape/recordings.h"
 
 #include <cerrno>
 #include <csignal>
@@ -29,9 +29,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/highscore_file.h"
-#include "shell/recording.h"
-#include "shell/safefile.h"
+#include "platform/safefile.h"
+#include "tape/highscore_file.h"
+#include "tape/recording.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // on the highscore screen.
 #pragma once
 
-#include "shell/highscore_file.h"
+#include "tape/highscore_file.h"
 
 struct BITMAP;
 struct character_;

@@ -4,7 +4,7 @@
 // monitor. Either way the 1024 x 768 picture is scaled crisply and centred
 // on black, and F11 or Alt+Enter switches between the two at any wait.
 #pragma once
-#include "render/scale.h"
+#include "platform/scale.h"
 
 /// Sets up the screen: full screen, or a window when `windowed`; `scale` is
 /// the picture's factor (0: the largest that fits). Falls back to a window

@@ -2,7 +2,7 @@
 // scale.h). The tables of which picture pixels each screen pixel reads are
 // made once per size; each picture row is scaled across once, and the
 // screen rows that show the same picture row are copies of it.
-#include "render/scale.h"
+#include "platform/scale.h"
 
 #include <allegro.h>
 

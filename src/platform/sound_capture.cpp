@@ -3,7 +3,7 @@
 // same mixer and copies its output to the card; this one leaves the output in
 // memory, where it is read a block at a time. The headless library has no
 // sound driver and no threads, so it also gets a single-thread mutex.
-#include "shell/sound_capture.h"
+#include "platform/sound_capture.h"
 
 #include <allegro.h>
 #include <allegro/internal/aintern.h>
