@@ -3,6 +3,7 @@
 // the inventory screen; standing still, picking up, eating from the floor,
 // zapping the wand and giving up are handled here.
 #include "turn/act.h"
+#include "turn/act_rules.h"
 
 #include <allegro.h>
 #include <cstdio>
@@ -27,28 +28,6 @@
 
 namespace {
 
-/// One step on the grid.
-struct act_step {
-    int dx;
-    int dy;
-};
-
-/// The action codes 0..9 laid out like the numeric keypad (7 8 9 on top);
-/// 0 and 5 do not move.
-constexpr act_step act_steps[] = {
-    // dx  dy    code
-    {0, 0},   // 0 stand still
-    {-1, 1},  // 1 down-left
-    {0, 1},   // 2 down
-    {1, 1},   // 3 down-right
-    {-1, 0},  // 4 left
-    {0, 0},   // 5 centre
-    {1, 0},   // 6 right
-    {-1, -1}, // 7 up-left
-    {0, -1},  // 8 up
-    {1, -1},  // 9 up-right
-};
-
 /// The numbered list of items under a box: where it is written.
 constexpr int LIST_X = 411;
 constexpr int LIST_Y = 356;
@@ -67,15 +46,6 @@ float act_s() {
 }
 float act_h() {
     return users_calculated_properties.health;
-}
-
-/// Lays a new item at the end of a list; without memory for the list node
-/// the item is freed instead of lost.
-void act_lay_new(objekt_* item, objektlist_** items) {
-    int before = objektlist_count_stuff(*items);
-    objektlist_add_objekt_to_list(item, items);
-    if (objektlist_count_stuff(*items) == before)
-        objekt_remove(item);
 }
 
 /// 1 if the action code is a step (1..9 without 5).
@@ -283,79 +253,6 @@ act_result act_carry_out(int code, character_* player, int x, int y) {
 }
 
 } // namespace
-
-void act_direction(int code, int* dx, int* dy) {
-    act_step s = code >= 0 && code <= 9 ? act_steps[code] : act_step{0, 0};
-    *dx = s.dx;
-    *dy = s.dy;
-}
-
-int act_capacity(float strength) {
-    return static_cast<int>(strength * 3.0 / 30.0);
-}
-
-float act_cost(act_cost_kind kind) {
-    // Worked out in float, the strength being a float, step by step as
-    // written; only a talk's cost is taken in double (see act_food_cost).
-    const float s = act_s();
-    switch (kind) {
-    case COST_ZAP:
-        return 2 * (s * 3 / 600);
-    case COST_WALK:
-        return (s + s) / 600;
-    case COST_HIT:
-        return s * 3 / 600;
-    case COST_TALK:
-        return static_cast<float>(s * 1.1 / 600);
-    default:
-        return s / 600;
-    }
-}
-
-void act_food_cost(character_* player, act_cost_kind kind) {
-    if (!player || !player->props || users_calculated_properties.fullness <= 0)
-        return;
-    float& fullness = player->props->fullness;
-    if (kind == COST_TALK) // 1.1 is a double: the fullness takes it in double
-        fullness = static_cast<float>(fullness - act_s() * 1.1 / 600);
-    else
-        fullness -= act_cost(kind);
-}
-
-void act_lay_corpse(character_* player, tile* t) {
-    if (!t)
-        return;
-    act_lay_new(character_kill(player), &t->objekts);
-    tile_remove_character(t);
-}
-
-int act_move_objekt(objekt_* item, objektlist_** from, objektlist_** to) {
-    int before = objektlist_count_stuff(*to);
-    objektlist_add_objekt_to_list(item, to);
-    if (objektlist_count_stuff(*to) == before)
-        return 0;
-    objektlist_remove_objekt_from_list(item, from);
-    return 1;
-}
-
-character_* act_find_player(room_* room, int* x, int* y) {
-    if (!room)
-        return nullptr;
-    for (int row = 0; row < ROOM_HEIGHT; row++)
-        for (int column = 0; column < ROOM_WIDTH; column++) {
-            tile* t = &room->tiles[column][row];
-            if (tile_has_being(t) && character_is_user(t->being)) {
-                *x = column;
-                *y = row;
-                return t->being;
-            }
-        }
-    return nullptr;
-}
-
-void act_wait_dismiss() {
-    zelkokey_wait_fresh();
-}
 
 void user_act() {
     int x = 0, y = 0;

@@ -4,7 +4,7 @@
 #include "turn/check.h"
 
 #include "shell/history.h"
-#include "turn/act.h"
+#include "turn/act_rules.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"

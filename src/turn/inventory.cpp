@@ -13,7 +13,7 @@
 #include "shell/assets.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
-#include "turn/act.h"
+#include "turn/act_rules.h"
 #include "turn/check.h"
 #include "world/character.h"
 #include "world/objekt.h"

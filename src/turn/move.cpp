@@ -10,7 +10,7 @@
 #include "creatures/world_turn.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
-#include "turn/act.h"
+#include "turn/act_rules.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"

@@ -17,7 +17,7 @@
 #include "screens/highscore.h"
 #include "shell/history.h"
 #include "table_folder.h"
-#include "turn/act.h"
+#include "turn/act_rules.h"
 #include "world/alloc.h"
 #include "world/room.h"
 

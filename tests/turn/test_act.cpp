@@ -4,6 +4,7 @@
 
 #include "shell/history.h"
 #include "turn/act.h"
+#include "turn/act_rules.h"
 
 namespace {
 

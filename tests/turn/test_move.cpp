@@ -7,6 +7,7 @@
 
 #include "shell/history.h"
 #include "turn/act.h"
+#include "turn/act_rules.h"
 #include "turn/move.h"
 #include "world/alloc.h"
 
