@@ -1,6 +1,6 @@
 // display: the screen's size and mode, the switch between full screen and
 // window, and the copy of each finished picture to the screen (see
-// display.h). What only the X server can do is asked through shell/xwindow.
+// display.h). What only the X server can do is asked through platform/xwindow.
 #include "platform/display.h"
 
 #include <allegro.h>

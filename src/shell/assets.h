@@ -1,5 +1,6 @@
-// assets: the picture tables loaded once at start-up, the made pictures,
-// and the small drawing helpers every screen shares.
+// assets: the back buffer every screen is composed on and its palette, the
+// picture tables loaded once at start-up, the made pictures, and the small
+// drawing helpers every screen shares.
 #pragma once
 #include <allegro.h>
 #include <cstdint>

@@ -1,4 +1,5 @@
-// entry: the number field and the text field (see entry.cpp).
+// entry: the fields the player types into: a number (which item of a list)
+// and a line of text (the name), echoed on the picture as they are typed.
 #pragma once
 
 struct BITMAP;

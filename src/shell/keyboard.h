@@ -3,7 +3,7 @@
 // The waits poll the library's key[] state through zelkokey_poll, the one
 // poll point: in the game it polls Allegro and sleeps for a few milliseconds,
 // so that a waiting game leaves the processor idle; tests replace it with a
-// scripted keyboard. A replayed recording (shell/recording) answers the
+// scripted keyboard. A replayed recording (tape/recording) answers the
 // waits instead of the keyboard.
 #pragma once
 

@@ -1,5 +1,5 @@
 // recordings: every game kept. The recording of each game played (in the
-// format of shell/recording) is written to the folder "recordings" beside
+// format of tape/recording) is written to the folder "recordings" beside
 // the highscore table; the recordings of the games in the table and of the
 // last ten games are kept, the others removed. An index in the folder ties
 // the table's entries to their recordings, so `cave --watch N` can play the

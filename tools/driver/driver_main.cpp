@@ -12,7 +12,7 @@
 // --oom makes allocations fail now and then during play; --sturdy tops the
 // player's health and fullness up before every key, so that games reach the
 // deep rooms and the way out (a tool for reaching code, not a fair game).
-// --record writes the games to a recording (see shell/recording.h), each
+// --record writes the games to a recording (see tape/recording.h), each
 // game drawn from a seed of its own, S, S + 1, ...; --replay plays a
 // recording (of the driver or of the real game) instead of random keys and
 // prints how each of its games ended, as the game itself does.
