@@ -24,6 +24,7 @@
 #include "tape/recording.h"
 #include "tape/recordings.h"
 #include "turn/act.h"
+#include "turn/act_rules.h"
 #include "turn/check.h"
 #include "world/character.h"
 #include "world/properties.h"
@@ -107,11 +108,14 @@ void game_show_end_picture() {
 }
 
 /// The score of the game just ended, from the player record as it stands.
+/// A game left with Escape scores as one given up.
 int game_score() {
     character_ nobody;
     memset(&nobody, 0, sizeof nobody);
-    return highscore_calculate_int(user ? *user : nobody, room_number, end_game);
+    const int cause = end_game == END_RUNNING && escape_ended ? END_QUIT : end_game;
+    return highscore_calculate_int(user ? *user : nobody, room_number, cause);
 }
+
 
 /// Seeds the game about to begin from the recording being replayed, or from
 /// the run's next seed (noted in a recording); else the generator goes on.
@@ -207,6 +211,7 @@ void game_run_turns() {
     user = room_find_user(current_room);
     step = 0;
     end_game = 0;
+    escape_ended = 0;
     room_number = 0;
     last_game.turns = last_game.deepest_room = 0;
     if (!cave || !user) {
@@ -215,7 +220,7 @@ void game_run_turns() {
         return;
     }
     sound_play_music("quiet.wav");
-    while (end_game == 0 && !zelkokey_held(KEY_ESC)) {
+    while (end_game == 0 && !act_left_with_escape()) {
         step = step + 1 > 1 ? 0 : step + 1;
         last_game.turns++;
         if (current_room->number > last_game.deepest_room)
@@ -224,7 +229,7 @@ void game_run_turns() {
         user_act();
         if (end_game == 0)
             user_check_health(user);
-        if (end_game != 0 || zelkokey_held(KEY_ESC))
+        if (end_game != 0 || act_left_with_escape())
             continue;
         monster_act(current_room);
     }

@@ -237,7 +237,9 @@ void options_print_usage(FILE* to) {
           "\n"
           "Keys: the arrows, the keypad or the digits 1-9 step (5 picks up); Home,\n"
           "Page Up, End and Page Down step diagonally; M switches the music off/on;\n"
-          "F11 or Alt+Enter switches between full screen and a window.\n"
+          "F11 or Alt+Enter switches between full screen and a window. Q gives up and\n"
+          "Escape ends the game, each after asking; both score a third.\n"
+
           "\n"
           "The highscore table, highscore.zelko, is kept in the working folder, and the\n"
           "recordings of its games and of the last ten games in recordings/ beside it.\n"

@@ -52,6 +52,9 @@ constexpr int word_count = sizeof words / sizeof words[0];
 /// What the tape is doing.
 enum recording_mode { MODE_OFF, MODE_RECORD, MODE_REPLAY };
 
+/// The first version whose games ask before Escape or Q ends them.
+constexpr int asking_version = 2;
+
 /// Slice of the replay's pause between two looks at Escape, in ms.
 constexpr int pause_slice_ms = 10;
 
@@ -61,6 +64,7 @@ constexpr int longest_pause_ms = 2000;
 constexpr int standard_pause_ms = 150;
 
 recording_mode mode = MODE_OFF;
+int version = RECORDING_VERSION; // the version of the recording replayed
 char file_name[1024];
 FILE* out = nullptr;             // the file written while recording
 safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
@@ -193,15 +197,16 @@ int recording_check_version(FILE* in, recording_text_* line) {
         return recording_refuse("not a recording of this game (line 1 is not \"cave recording "
                                 "%d\")",
                                 RECORDING_VERSION);
-    // Compared as text, so that no number of digits can overflow.
+    // Read only when short, so that no number of digits can overflow.
     while (digits[0] == '0' && digits[1])
         digits++;
-    char ours[16];
-    snprintf(ours, sizeof ours, "%d", RECORDING_VERSION);
-    if (strcmp(digits, ours) != 0)
+    const int number = strlen(digits) <= 4 ? atoi(digits) : -1;
+    if (number < RECORDING_OLDEST_VERSION || number > RECORDING_VERSION)
         return recording_refuse("line 1: a recording of version %.20s%s; this game plays "
-                                "version %d",
-                                digits, strlen(digits) > 20 ? "..." : "", RECORDING_VERSION);
+                                "versions %d to %d",
+                                digits, strlen(digits) > 20 ? "..." : "", RECORDING_OLDEST_VERSION,
+                                RECORDING_VERSION);
+    version = number;
     return 1;
 }
 
@@ -454,6 +459,7 @@ int recording_load(const char* path, int pause, int watch) {
     fclose(in);
     if (!ok) {
         recording_free();
+        version = RECORDING_VERSION;
         return 0;
     }
     next_line = tape;
@@ -483,6 +489,7 @@ int recording_finish() {
     safefile_release(&out_place);
     recording_free();
     mode = MODE_OFF;
+    version = RECORDING_VERSION;
     depth = 0;
     return whole;
 }
@@ -497,6 +504,10 @@ int recording_upcoming(long long* value, int* held) {
 
 int recording_replaying() {
     return mode == MODE_REPLAY;
+}
+
+int recording_asks_to_end() {
+    return mode != MODE_REPLAY || version >= asking_version;
 }
 
 unsigned recording_game_seed(unsigned planned) {

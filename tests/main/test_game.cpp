@@ -55,6 +55,12 @@ void script_intro(const char* name) {
         keys_press(KEY_A);
 }
 
+/// Escape or Q in play, and yes to "Do you want to end this game?".
+void script_leave(int scancode) {
+    keys_press(scancode);
+    keys_press(KEY_Y);
+}
+
 /// Keys of the end: "You are dead!", the score, no history, the table, and
 /// the answer to "Play again?".
 void script_end(bool again, std::function<void()> at_score = {}) {
@@ -67,13 +73,23 @@ void script_end(bool again, std::function<void()> at_score = {}) {
     keys_press(again ? KEY_Y : KEY_N);
 }
 
+/// The contents of a file.
+std::string file_text(const std::string& path) {
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "r")) {
+        for (int c; (c = fgetc(f)) != EOF;)
+            text += char(c);
+        fclose(f);
+    }
+    return text;
+}
+
 } // namespace
 
 TEST_F(Game, EscapeEndsTheGameWithNoCause) {
     script_intro("Esko");
     bool saw_dead = false, saw_score = false;
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     keys_call([&] {
         saw_dead = has_text_centre(screen, "You are dead!", 512, 384, 0xff0000);
         // No end picture follows an Escape: the game screen is still there.
@@ -99,7 +115,7 @@ TEST_F(Game, TheKeyThatLeavesTheControlSheetDoesNothingInPlay) {
     keys_hold_only({KEY_SPACE}); // leaves the sheet and stays down a while
     keys_hold_only({KEY_SPACE});
     keys_release();
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(false);
     EXPECT_EQ(game_play_one(), 0);
     EXPECT_EQ(end_game, END_QUIT);
@@ -109,7 +125,7 @@ TEST_F(Game, TheKeyThatLeavesTheControlSheetDoesNothingInPlay) {
 
 TEST_F(Game, QuitPushesItsCauseAndShowsGameOver) {
     script_intro("Quinn");
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     bool saw_over = false;
     keys_press(KEY_SPACE); // past "You are dead!"
     keys_call([&] {
@@ -156,8 +172,7 @@ TEST_F(Game, WonGameColourCarriesToALaterEscapeGame) {
 
     keys_reset();
     script_intro("Later");
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     bool green_score = false;
     script_end(false,
                [&] { green_score = has_text_centre(screen, "Your score:", 512, 416, 0x003b17); });
@@ -168,7 +183,7 @@ TEST_F(Game, WonGameColourCarriesToALaterEscapeGame) {
 TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
     max_hp = 55.0f;
     script_intro("One");
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(true);
     room_* first_cave = nullptr;
     int seen_step = -1, seen_rooms = -1;
@@ -183,8 +198,7 @@ TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
         seen_step = step;
         seen_rooms = room_number;
     });
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     script_end(false);
     game_run();
     EXPECT_TRUE(log_empty);
@@ -198,8 +212,7 @@ TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
 
 TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
     script_intro("Keeper");
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     script_end(false);
     game_play_one();
     highscore_ table[HIGHSCORE_COUNT];
@@ -212,15 +225,17 @@ TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
 
 /// A scripted game with walks, the inventory, a wait and a give-up, recorded;
 /// played again from the recording alone, it ends the same, leaves the same
-/// log and screen, and does not touch the table.
+/// log and screen, and does not touch the table. The answers to "Do you
+/// want to end this game?" are in the recording like any other.
 TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     std::string tape = std::string(dir) + "/r.txt";
     ASSERT_TRUE(recording_start(tape.c_str()));
     game_seed_games(1, 7);
     script_intro("Rex");
-    for (int k : {KEY_RIGHT, KEY_RIGHT, KEY_DOWN, KEY_I, KEY_I, KEY_SPACE, KEY_9_PAD, KEY_UP})
+    for (int k : {KEY_RIGHT, KEY_ESC, KEY_N, KEY_RIGHT, KEY_DOWN, KEY_I, KEY_Q, KEY_ESC, KEY_I,
+                  KEY_SPACE, KEY_9_PAD, KEY_UP})
         keys_press(k);
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(false);
     testing::internal::CaptureStdout();
     EXPECT_EQ(game_play_one(), 0);
@@ -233,6 +248,12 @@ TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     blit(screen, seen, 0, 0, 0, 0, screen->w, screen->h);
     EXPECT_GE(first.turns, 8);          // every walk, the inventory and the wait took a turn
     ASSERT_EQ(unlink(file.c_str()), 0); // the replay starts from the same empty table
+    const std::string lines = file_text(tape);
+    EXPECT_EQ(lines.rfind("cave recording 2\n", 0), 0u);
+    for (const char* answer : {"key -1\nrelease\nheld 59 0\nkey 12\nheld 59 0\nrelease\nkey 6\n",
+                               "key 16\nrelease\nheld 59 0\nkey -1\nheld 59 1\nrelease\nkey 10\n",
+                               "key 16\nrelease\nheld 59 0\nkey 11\nheld 59 0\nrelease\n"})
+        EXPECT_NE(lines.find(answer), std::string::npos) << answer;
 
     keys_reset(); // no keys now: the recording alone answers
     clear_to_color(screen, 0);
@@ -249,14 +270,35 @@ TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     EXPECT_STREQ(username, "Rex");
     for (int i = 0; i < EVENT_HISTORY_LINES; i++)
         EXPECT_EQ(log[i], event_history[i]);
-    int differ = 0;
-    for (int y = 0; y < screen->h; y++)
-        for (int x = 0; x < screen->w; x++)
-            differ += getpixel(seen, x, y) != getpixel(screen, x, y);
-    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(screens_differ(seen, screen), 0);
     destroy_bitmap(seen);
     EXPECT_NE(access(file.c_str(), F_OK), 0); // no table was written
     unlink(tape.c_str());
+}
+
+/// A game of the first version left with Escape replays to the whole score
+/// it was recorded with; the same cave left with Escape now, the question
+/// answered yes, scores as a game given up: a third.
+TEST_F(Game, EscapeScoresAsGivingUpButOldRecordingsKeepTheirScore) {
+    max_hp = 30.0f; // as a run begins, where the recording was played
+    ASSERT_TRUE(recording_load(CAVE_TEST_FILES "/fuzz/corpus/recording/escape_version_1", 0, 0));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(recording_finish());
+    EXPECT_EQ(last_game.end_cause, END_RUNNING);
+    EXPECT_EQ(last_game.score, 198); // as the first version scored it
+
+    game_seed_games(1, 5);
+    script_intro("New");
+    script_leave(KEY_ESC);
+    script_end(false);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(last_game.end_cause, END_RUNNING);
+    EXPECT_EQ(last_game.turns, 1);
+    EXPECT_EQ(last_game.score, 198 / 3);
 }
 
 /// Recordings that are damaged, of another version or cut short are
@@ -274,7 +316,8 @@ TEST_F(Game, BadRecordingsAreRefused) {
         return ok ? std::string("loaded") : said;
     };
     EXPECT_NE(load("").find("not a recording"), std::string::npos);
-    EXPECT_NE(load("cave recording 2\ngame 1\n").find("version 2"), std::string::npos);
+    EXPECT_NE(load("cave recording 3\ngame 1\n").find("version 3"), std::string::npos);
+    EXPECT_NE(load("cave recording 0\ngame 1\n").find("version 0"), std::string::npos);
     EXPECT_NE(load("cave recording 1\n").find("holds no game"), std::string::npos);
     EXPECT_NE(load("cave recording 1\nkey 8\n").find("first event"), std::string::npos);
     for (const char* bad : {"key 18", "kex 8", "key 8 9", "held 59 2", "press 1", "key", "game -1",
@@ -329,26 +372,6 @@ TEST_F(Game, BadRecordingsAreRefused) {
     unlink(tape.c_str());
 }
 
-/// The number of pixels in which two screens differ.
-static int screens_differ(BITMAP* a, BITMAP* b) {
-    int differ = 0;
-    for (int y = 0; y < a->h; y++)
-        for (int x = 0; x < a->w; x++)
-            differ += getpixel(a, x, y) != getpixel(b, x, y);
-    return differ;
-}
-
-/// The contents of a file.
-static std::string file_text(const std::string& path) {
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "r")) {
-        for (int c; (c = fgetc(f)) != EOF;)
-            text += char(c);
-        fclose(f);
-    }
-    return text;
-}
-
 /// F1 and ? in play show the control sheet until a key is pressed, then the
 /// screen as it was; no turn passes and nothing is recorded, so a game with
 /// help is the game without it.
@@ -373,7 +396,7 @@ TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
             keys_press(KEY_SPACE);
         }
         keys_press(KEY_DOWN);
-        keys_press(KEY_Q);
+        script_leave(KEY_Q);
         script_end(false);
         testing::internal::CaptureStdout();
         game_play_one();
@@ -406,19 +429,14 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     highscore_write(table, HIGHSCORE_COUNT); // one place free: the first game takes it
     options_ options = {};
     options.has_seed = 1;
-    options.seed = 40;
+    options.seed = 49; // a cave whose score stays above those of the next eleven
     ASSERT_TRUE(game_prepare_run(&options));
     const char* watch_hint = "cave --watch N shows any of these games again";
     bool hint = false;
     for (int game = 1; game <= 12; game++) {
         script_intro("Kim");
         keys_press(KEY_RIGHT);
-        if (game == 1) { // Escape: a whole score, above the giving-up of the others
-            keys_hold_only({KEY_ESC});
-            keys_release();
-        } else {
-            keys_press(KEY_Q);
-        }
+        script_leave(game == 1 ? KEY_ESC : KEY_Q); // each scores as a game given up
         if (game < 12) {
             script_end(true);
             continue;
@@ -461,9 +479,9 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
 
     char path[4096];
     ASSERT_TRUE(recordings_find(15, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 40\n"), std::string::npos);
+    EXPECT_NE(file_text(path).find("game 49\n"), std::string::npos);
     ASSERT_TRUE(recordings_find(OPTIONS_WATCH_LAST, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 51\n"), std::string::npos);
+    EXPECT_NE(file_text(path).find("game 60\n"), std::string::npos);
     options = {};
     options.watch = 15;
     ASSERT_TRUE(game_prepare_run(&options));
@@ -472,8 +490,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     game_run();
     const std::string watched = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
-    EXPECT_EQ(last_game.seed, 40u);
-    const std::string seed = "cave: that cave was seed 40\n";
+    EXPECT_EQ(last_game.seed, 49u);
+    const std::string seed = "cave: that cave was seed 49\n";
     const size_t at = played.find(seed);
     ASSERT_NE(at, std::string::npos);
     const std::string result = played.substr(at, played.find('\n', at + seed.size()) - at);
