@@ -239,7 +239,10 @@ void options_print_usage(FILE* to) {
           "Page Up, End and Page Down step diagonally; M switches the music off/on;\n"
           "F11 or Alt+Enter switches between full screen and a window. Q gives up and\n"
           "Escape ends the game, each after asking; both score a third.\n"
-
+          "\n"
+          "The window's close button, SIGTERM, SIGHUP and SIGINT end the program at\n"
+          "once with status 0: in play it says that the game is kept; on the end\n"
+          "screens the score is saved first; a replay stops.\n"
           "\n"
           "The highscore table, highscore.zelko, is kept in the working folder, and the\n"
           "recordings of its games and of the last ten games in recordings/ beside it.\n"

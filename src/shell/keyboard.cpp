@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <ctime>
 
+#include "platform/leave.h"
 #include "tape/recording.h"
 
 namespace {
@@ -56,6 +57,22 @@ bool typing_text = false;
 /// What F1 or ? at a command wait shows (the control sheet); null: nothing.
 void (*help_sheet)() = nullptr;
 
+/// What ends the program when it is asked to from outside; null: nothing.
+void (*leave_hook)() = nullptr;
+
+/// Hands a request from outside to end the program to the game.
+void keyboard_check_leave() {
+    if (leave_hook && leave_requested())
+        leave_hook();
+}
+
+/// What a replay's pauses run at every look at the viewer's keys: the
+/// switch keys and a request to end.
+void keyboard_idle() {
+    zelkokey_check_switches();
+    keyboard_check_leave();
+}
+
 /// 1 if the switch key, when down, is a switch now (Alt as it asks, and
 /// no name being typed unless it works there too).
 bool keyboard_switch_applies(const zelkokey_switch_& s) {
@@ -99,7 +116,7 @@ static_assert(int(ZELKOKEY_ESCAPE) == int(RECORDING_KEY_LOWEST) &&
 
 void zelkokey_add_switch(const zelkokey_switch_* entry) {
     // The switch keys act during a replay's pauses too.
-    recording_set_idle(zelkokey_check_switches);
+    recording_set_idle(keyboard_idle);
     if (entry && switch_count < max_switches) {
         switches[switch_count] = *entry;
         switch_down[switch_count++] = false;
@@ -123,6 +140,7 @@ void zelkokey_check_switches() {
 }
 
 void zelkokey_poll() {
+    keyboard_check_leave();
     if (recording_replaying())
         return; // the recording answers: no keyboard to wait for
     if (poll_hook) {
@@ -148,6 +166,11 @@ void zelkokey_set_typing(int on) {
 
 void zelkokey_set_help(void (*show)()) {
     help_sheet = show;
+}
+
+void zelkokey_set_leave(void (*leave)()) {
+    leave_hook = leave;
+    recording_set_idle(keyboard_idle); // a replay's pauses notice it too
 }
 
 void zelkokey_wait_quietly(int down) {

@@ -46,6 +46,7 @@ constexpr recording_word words[] = {
     /* REC_PRESS */ {"press", 0, 0, 0, "any key"},
     /* REC_RELEASE */ {"release", 0, 0, 0, "every key let go"},
     /* REC_HELD */ {"held", 2, 1, KEY_MAX - 1, "a look at a key"},
+    /* REC_LEFT */ {"left", 0, 0, 0, "the end of the program"},
 };
 constexpr int word_count = sizeof words / sizeof words[0];
 
@@ -70,6 +71,7 @@ FILE* out = nullptr;             // the file written while recording
 safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
 recording_line_* tape = nullptr; // every event line loaded
 recording_line_* next_line = nullptr;
+int left_at = 0;     // the line number of the tape's "left" line, or 0
 int last_number = 0; // line number of the last line replayed
 int depth = 0;       // keyboard routines running, one inside another
 int pause_ms = 0;
@@ -122,6 +124,7 @@ void recording_free() {
         free(line);
     }
     next_line = nullptr;
+    left_at = 0;
 }
 
 /// Reads the numbers of a line of kind k from `text`; false if they are
@@ -219,6 +222,12 @@ int recording_keep_line(const char* text, int number, recording_line_*** tail) {
         return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
     if (!tape && line.kind != REC_GAME)
         return recording_refuse("line %d: the first event must be \"game SEED\"", number);
+    if (left_at)
+        return recording_refuse("line %d: nothing may follow \"left\" (line %d)", number, left_at);
+    if (line.kind == REC_LEFT) {
+        left_at = number; // not an answer: the mark of where the replay stops
+        return 1;
+    }
     **tail = static_cast<recording_line_*>(calloc(1, sizeof line));
     if (!**tail)
         return recording_refuse("out of memory at line %d", number);
@@ -326,6 +335,10 @@ bool recording_writing() {
 /// none, ends the program.
 recording_line_* recording_take(int kind) {
     recording_line_* line = next_line;
+    if (!line && left_at) {
+        printf("cave: replay stopped where its game was left\n");
+        exit(0);
+    }
     if (!line)
         recording_fail("the recording ends before the game does (after line %d)", last_number);
     if (line->kind != kind)
@@ -550,6 +563,11 @@ int recording_look(int scancode, int held) {
     if (recording_writing() && depth == 0)
         recording_write(REC_HELD, scancode, held);
     return held;
+}
+
+void recording_note_left() {
+    if (recording_writing())
+        recording_write(REC_LEFT, 0, 0);
 }
 
 int recording_copy_to(FILE* to) {

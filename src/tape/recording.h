@@ -14,6 +14,8 @@
 //   press            zelkokey_wait_press saw a key go down
 //   release          zelkokey_wait_release saw every key up
 //   held SCANCODE V  the game looked at one key itself: V 1 down, 0 up
+//   left             the program was ended from outside on the game's end
+//                    screens; the last event line, where a replay stops
 //
 // Files of version 1 are read too, and their games are played as they were
 // then: Escape and Q end a game at once, and the game looks at Escape
@@ -23,7 +25,16 @@
 #include <cstdio>
 
 /// The kinds of line, in the order of the list above.
-enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RELEASE, REC_HELD };
+enum recording_kind {
+    REC_GAME,
+    REC_KEY,
+    REC_NUMBER,
+    REC_CHAR,
+    REC_PRESS,
+    REC_RELEASE,
+    REC_HELD,
+    REC_LEFT
+};
 
 /// The format version this game writes, and the oldest one it reads.
 enum { RECORDING_VERSION = 2, RECORDING_OLDEST_VERSION = 1 };
@@ -78,6 +89,10 @@ int recording_kept(recording_kind kind, int answer);
 /// A look of the game at one key: notes `held` when recording and returns
 /// it; returns the recorded state when replaying.
 int recording_look(int scancode, int held);
+
+/// Notes that the program is ended from outside on a game's end screens
+/// (its score saved): a replay that gets there stops, status 0.
+void recording_note_left();
 
 /// From now on every event line written also goes to `to` (null: no
 /// longer), outside a replay. 1 if every line reached the file set before.

@@ -318,6 +318,9 @@ TEST_F(Game, BadRecordingsAreRefused) {
     EXPECT_NE(load("").find("not a recording"), std::string::npos);
     EXPECT_NE(load("cave recording 3\ngame 1\n").find("version 3"), std::string::npos);
     EXPECT_NE(load("cave recording 0\ngame 1\n").find("version 0"), std::string::npos);
+    EXPECT_EQ(load("cave recording 2\ngame 1\nleft\n# end score 3\n"), "loaded");
+    EXPECT_NE(load("cave recording 2\ngame 1\nleft\nkey 8\n").find("nothing may follow"),
+              std::string::npos);
     EXPECT_NE(load("cave recording 1\n").find("holds no game"), std::string::npos);
     EXPECT_NE(load("cave recording 1\nkey 8\n").find("first event"), std::string::npos);
     for (const char* bad : {"key 18", "kex 8", "key 8 9", "held 59 2", "press 1", "key", "game -1",
