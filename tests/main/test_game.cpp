@@ -11,6 +11,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -349,6 +350,20 @@ static std::string file_text(const std::string& path) {
     return text;
 }
 
+/// The text of the kept recording of table entry `entry` (-1: the last
+/// game), read through the descriptor the game opens; where it is into
+/// `name`. "" when it has none.
+static std::string kept_text(int entry, char* name, size_t size) {
+    int fd = recordings_open_kept(entry, name, size);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; fd >= 0 && (got = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, size_t(got));
+    if (fd >= 0)
+        close(fd);
+    return text;
+}
+
 /// F1 and ? in play show the control sheet until a key is pressed, then the
 /// screen as it was; no turn passes and nothing is recorded, so a game with
 /// help is the game without it.
@@ -430,21 +445,26 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
     }
-    // Games of other processes: a stale one goes, one written lately may
-    // still be going on and stays.
+    // Games of other processes: one whose process still plays it holds it
+    // locked and stays; those whose processes are gone go, however fresh.
     const std::string folder = std::string(dir) + "/recordings";
     ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
     const std::string stale = folder + "/20200101-000000-999999-1.rec";
     const std::string fresh = folder + "/20200101-000000-999998-1.rec";
-    fclose(fopen(stale.c_str(), "w"));
-    fclose(fopen(fresh.c_str(), "w"));
+    const std::string live = folder + "/20200101-000000-999997-1.rec";
+    for (const std::string& name : {stale, fresh, live})
+        fclose(fopen(name.c_str(), "w"));
     const timespec two_days_ago[2] = {{time(nullptr) - 2 * 86400, 0},
                                       {time(nullptr) - 2 * 86400, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), two_days_ago, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, live.c_str(), two_days_ago, 0), 0);
+    int held = open(live.c_str(), O_RDONLY | O_CLOEXEC); // as a running game holds its own
+    ASSERT_EQ(flock(held, LOCK_SH), 0);
     testing::internal::CaptureStdout();
     game_run();
     const std::string played = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
+    close(held);
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
     EXPECT_TRUE(hint);
@@ -455,15 +475,15 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         if (strstr(item->d_name, ".rec"))
             kept.push_back(item->d_name);
     closedir(listing);
-    EXPECT_EQ(kept.size(), 12u); // the table's game (the first), the last ten, the fresh one
-    EXPECT_EQ(access(fresh.c_str(), F_OK), 0);
+    EXPECT_EQ(kept.size(), 12u); // the table's game (the first), the last ten, the live one
+    EXPECT_EQ(access(live.c_str(), F_OK), 0);
+    EXPECT_NE(access(fresh.c_str(), F_OK), 0);
     EXPECT_NE(access(stale.c_str(), F_OK), 0);
 
     char path[4096];
-    ASSERT_TRUE(recordings_find(15, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 40\n"), std::string::npos);
-    ASSERT_TRUE(recordings_find(OPTIONS_WATCH_LAST, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 51\n"), std::string::npos);
+    EXPECT_NE(kept_text(15, path, sizeof path).find("game 40\n"), std::string::npos);
+    EXPECT_NE(kept_text(OPTIONS_WATCH_LAST, path, sizeof path).find("game 51\n"),
+              std::string::npos);
     options = {};
     options.watch = 15;
     ASSERT_TRUE(game_prepare_run(&options));
@@ -481,11 +501,11 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
 
     for (int entry : {1, 16}) { // an entry from before, and none at all
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(recordings_find(entry, path, sizeof path));
+        EXPECT_EQ(recordings_open_kept(entry, path, sizeof path), -1);
         EXPECT_NE(testing::internal::GetCapturedStderr().find("no recording"), std::string::npos);
     }
-    ASSERT_TRUE(recordings_find(15, path, sizeof path));
-    std::string text = file_text(path);
+    std::string text = kept_text(15, path, sizeof path);
+    ASSERT_NE(text, "");
     FILE* cut = fopen(path, "w");
     fputs(text.substr(0, text.size() / 2).c_str(), cut); // cut short, as by a crash
     fclose(cut);
@@ -494,7 +514,7 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("damaged"), std::string::npos);
     unlink(path);
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(recordings_find(15, path, sizeof path));
+    EXPECT_EQ(recordings_open_kept(15, path, sizeof path), -1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("gone"), std::string::npos);
     for (const std::string& name : kept)
         unlink((folder + "/" + name).c_str());

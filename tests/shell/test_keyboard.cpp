@@ -136,6 +136,7 @@ TEST_F(Keyboard, NumberEntryIsRecordedAndReplayedWhole) {
     char tape[] = "/tmp/cave-tape-XXXXXX";
     close(mkstemp(tape));
     ASSERT_TRUE(recording_start(tape));
+    recording_name_given(); // the file is made, as after the first game's name
     keys_press(KEY_1);
     keys_press(KEY_2);
     keys_press(KEY_ENTER);

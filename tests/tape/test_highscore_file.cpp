@@ -22,6 +22,7 @@
 #include "headless.h"
 #include "main/game.h"
 #include "screens/highscore.h"
+#include "tape/player_folder.h"
 
 namespace {
 
@@ -61,11 +62,10 @@ class HighscoreFile : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
         path = dir + "/highscore.zelko";
-        saved_file = highscore_file;
-        highscore_file = path.c_str();
+        ASSERT_EQ(player_folder_open(dir.c_str()), 1);
     }
     void TearDown() override {
-        highscore_file = saved_file;
+        player_folder_close();
         chmod(dir.c_str(), 0700);
         for (const std::string& name : files())
             remove((dir + "/" + name).c_str());
@@ -116,7 +116,6 @@ class HighscoreFile : public ::testing::Test {
     }
 
     std::string dir, path;
-    const char* saved_file = nullptr;
 };
 
 TEST_F(HighscoreFile, NoFileGivesTheDefaultTable) {
@@ -328,13 +327,15 @@ TEST_F(HighscoreFile, ReadOnlyDirectoryKeepsTheOldTable) {
 }
 
 TEST_F(HighscoreFile, MissingDirectoryIsNoHarm) {
-    std::string nowhere = dir + "/no/such/place/highscore.zelko";
-    highscore_file = nowhere.c_str();
+    std::string nowhere = dir + "/no/such/place";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(player_folder_open(nowhere.c_str()), 0);
     highscore_ table[15];
     highscore_read(table, 15);
     expect_default_entry(table, 0);
     highscore_write(table, 15);
-    highscore_file = path.c_str();
+    testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(highscore_save_problem(), "a link or folder leads nowhere");
     EXPECT_TRUE(files().empty());
 }
 
@@ -345,6 +346,7 @@ TEST_F(HighscoreFile, ALinkedTableIsSavedThroughTheLink) {
     ASSERT_NE(f, nullptr);
     fclose(f);
     ASSERT_EQ(symlink("real/table", path.c_str()), 0);
+    ASSERT_EQ(player_folder_open(dir.c_str()), 1); // the link is followed at start-up
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(100, "Linked", table, 15);
@@ -474,8 +476,10 @@ TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
     highscore_read(table, 15);
     testing::internal::CaptureStderr();
     int saved = 0;
-    for (int i = 0; i < 300; i++)
+    for (int i = 0; i < 300; i++) {
+        player_folder_open(dir.c_str()); // the folder is found while the links swap
         saved += (highscore_write(table, 15), highscore_save_problem()[0] == 0);
+    }
     testing::internal::GetCapturedStderr();
     kill(swapper, SIGKILL);
     waitpid(swapper, nullptr, 0);
@@ -490,8 +494,8 @@ TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
 
 TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
     const std::string name(NAME_MAX, 'n');
-    const std::string long_path = dir + "/" + name;
-    highscore_file = long_path.c_str();
+    ASSERT_EQ(symlink(name.c_str(), path.c_str()), 0); // the table is the file of that name
+    ASSERT_EQ(player_folder_open(dir.c_str()), 1);
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(100, "Long", table, 15);
@@ -499,8 +503,9 @@ TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
     EXPECT_STREQ(highscore_save_problem(), "");
     highscore_read(table, 15);
     EXPECT_STREQ(table[0].name, "Long");
-    EXPECT_EQ(files(), std::vector<std::string>{name});
-    highscore_file = path.c_str();
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"highscore.zelko", name}));
 }
 
 } // namespace
