@@ -2,9 +2,10 @@
 # lib.sh: shared helpers of the real-window tests.
 #
 # Each test starts its own virtual X server, runs the real game binary in a
-# scratch copy of the data folder (so highscores written by a test never reach
-# the build's data), types at the game window with xdotool and reads its
-# screen with ImageMagick. Everything started here is stopped by the exit trap.
+# scratch copy of the data folder, which it names as the player's folder too
+# (so highscores written by a test never reach the build's data nor the real
+# home folder), types at the game window with xdotool and reads its screen
+# with ImageMagick. Everything started here is stopped by the exit trap.
 #
 # Usage in a test:  source "$(dirname "$0")/lib.sh"; e2e_init "$@"
 #
@@ -102,6 +103,9 @@ e2e_init() {
     # Memory errors and undefined behaviour still stop the game.
     export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
     E2E_WORK="$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")"
+    # A game started without --folder keeps its table here, never in the
+    # real home folder.
+    export XDG_DATA_HOME="$E2E_WORK/data-home"
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
 }
@@ -174,10 +178,10 @@ e2e_start_in() {
 }
 
 # Starts the game binary, with the arguments given, in the scratch copy of
-# the data.
+# the data, which is its player's folder too.
 e2e_start_game() {
     e2e_copy_data
-    e2e_start_in "$E2E_RUN" "$E2E_CAVE" "$@"
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" "$@"
 }
 
 # Stops the started process (when it still runs) and forgets it.

@@ -13,7 +13,7 @@ NAME="Tester"
 e2e_start_x 1280x1024
 e2e_copy_data
 e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
-e2e_start_in "$E2E_RUN" "$E2E_CAVE" --windowed --scale 1
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --windowed --scale 1
 e2e_find_window
 
 # The titled window itself is on the screen, 1024x768, with the game's class.
