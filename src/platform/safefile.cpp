@@ -88,12 +88,12 @@ int walk_dots(int* folder, const std::string& name, bool last) {
 }
 
 /// The end of the walk: the place is `name` in the open *folder, which the
-/// place now holds. Returns 1.
+/// place now holds. Returns -1 (no errno value is negative).
 int walk_arrive(int* folder, const std::string& name, safefile_place_* place) {
     place->folder = *folder;
     *folder = -1;
     memcpy(place->name, name.c_str(), name.size() + 1);
-    return 1;
+    return -1;
 }
 
 /// Goes on along the link's text: from the root for an absolute one, else
@@ -110,7 +110,7 @@ int walk_follow(int* folder, const std::string& target, std::vector<std::string>
 }
 
 /// Takes one step of the walk: the part `name` of the open *folder, the
-/// last part when `last`. 0 to go on, 1 when *place is filled, or an errno
+/// last part when `last`. 0 to go on, -1 when *place is filled, or an errno
 /// value.
 int walk_step(int* folder, const std::string& name, bool last, bool make,
               std::vector<std::string>* parts, int* links, safefile_place_* place) {
@@ -178,7 +178,7 @@ int safefile_walk(const char* path, bool make_folders, safefile_place_* place) {
     }
     if (folder >= 0)
         close(folder);
-    return done == 1 ? 0 : done ? done : EISDIR; // a path of slashes only
+    return done == -1 ? 0 : done ? done : EISDIR; // a path of slashes only
 }
 
 int safefile_resolve(const char* path, safefile_place_* place) {

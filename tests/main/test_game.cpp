@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -25,6 +26,7 @@
 #include "shell/keyboard.h"
 #include "shell/sound.h"
 #include "table_folder.h"
+#include "tape/player_folder.h"
 #include "tape/recording.h"
 #include "tape/recordings.h"
 #include "world/character.h"
@@ -520,6 +522,78 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         unlink((folder + "/" + name).c_str());
     unlink((folder + "/index").c_str());
     rmdir(folder.c_str());
+}
+
+/// A table reached through a link keeps its games beside the file the link
+/// leads to, and --watch finds them there through the player's folder, not
+/// a file of the same name planted in a recordings/ beside the link.
+TEST_F(Game, WatchFindsTheGamesOfALinkedTable) {
+    const std::string real = std::string(dir) + "/real";
+    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    ASSERT_EQ(symlink("real/highscore.zelko", file.c_str()), 0);
+    ASSERT_EQ(player_folder_open(dir), 1);
+    options_ options = {};
+    options.has_seed = 1;
+    options.seed = 40;
+    ASSERT_TRUE(game_prepare_run(&options));
+    script_intro("Lin");
+    keys_press(KEY_Q);
+    script_end(false);
+    testing::internal::CaptureStdout();
+    game_run();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game_finish_run(), 0);
+    std::string kept;
+    for (const auto& entry : std::filesystem::directory_iterator(real + "/recordings"))
+        if (entry.path().extension() == ".rec")
+            kept = entry.path().filename();
+    ASSERT_NE(kept, "");
+    ASSERT_EQ(mkdir((std::string(dir) + "/recordings").c_str(), 0700), 0);
+    std::ofstream(std::string(dir) + "/recordings/" + kept)
+        << "cave recording 1\ngame 3\n# end score " << last_game.score << "\n";
+
+    options = {};
+    options.watch = OPTIONS_WATCH_LAST;
+    ASSERT_TRUE(game_prepare_run(&options));
+    keys_reset(); // the recording alone plays
+    testing::internal::CaptureStdout();
+    game_run();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game_finish_run(), 0);
+    EXPECT_EQ(last_game.seed, 40u);
+    EXPECT_EQ(last_game.end_cause, END_QUIT);
+}
+
+/// --record over an earlier recording leaves it whole when the run ends at
+/// the title or in the name box; the file is made once the name is typed.
+TEST_F(Game, RecordingOverAFileKeepsItUntilTheNameIsTyped) {
+    const std::string tape = std::string(dir) + "/keep.rec";
+    std::string earlier = "cave recording 1\ngame 5\n";
+    for (int i = 2; i < 330; i++)
+        earlier += "press\n";
+    auto quit_after = [&](const std::string& typed) {
+        std::ofstream(tape) << earlier;
+        keys_reset();
+        if (!typed.empty()) {
+            keys_press(KEY_SPACE); // the title
+            keys_type(typed);
+        }
+        keys_call([] { _exit(0); }); // the run ends here, as when its window is closed
+        EXPECT_EXIT(
+            {
+                recording_start(tape.c_str());
+                game_seed_games(1, 7);
+                game_play_one();
+            },
+            testing::ExitedWithCode(0), "");
+        return file_text(tape);
+    };
+    EXPECT_EQ(quit_after(""), earlier);           // at the title
+    EXPECT_EQ(quit_after("Re"), earlier);         // in the name box
+    const std::string made = quit_after("Rex\r"); // in the story
+    EXPECT_EQ(made.substr(0, 17), "cave recording 1\n");
+    EXPECT_NE(made.find("game 7\n"), std::string::npos);
+    EXPECT_NE(made.find("char"), std::string::npos);
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {

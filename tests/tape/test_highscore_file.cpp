@@ -21,6 +21,7 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "screens/highscore.h"
 #include "tape/player_folder.h"
 
@@ -364,17 +365,128 @@ TEST_F(HighscoreFile, ALinkedTableIsSavedThroughTheLink) {
 }
 
 TEST_F(HighscoreFile, AReadOnlyTableIsLeftAsItIs) {
+    headless_init();
     bytes original = hand_built_file(SCORES, 0);
     put(original);
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(INT32_MAX, "Lost", table, 15);
+    testing::internal::CaptureStderr();
     highscore_write(table, 15);
+    const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(get(), original);
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0444u);
+    // The player is told, on the screen and on stderr, that the score is lost.
+    EXPECT_STREQ(highscore_save_problem(), "the table is read-only");
+    EXPECT_NE(said.find(path + ": the score is not saved: the table is read-only"),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(has_text_centre(bmp, "Your score could not be saved: the table is read-only", 512,
+                                512, 0x7f0000));
+}
+
+/// The table another game saves while this one saves (renamed in between
+/// the check and the replace) is kept, and this save is refused and said; so
+/// is a table that appears where there was none.
+std::string theirs_path, table_path;
+TEST_F(HighscoreFile, ANewerTableRenamedInDuringTheSaveIsKept) {
+    int32_t their_scores[15];
+    std::copy(SCORES, SCORES + 15, their_scores);
+    their_scores[0] = INT32_MAX;
+    const bytes theirs = hand_built_file(their_scores, 0);
+    theirs_path = dir + "/theirs";
+    table_path = path;
+    for (bool existed : {true, false}) {
+        SCOPED_TRACE(existed ? "over a table" : "where there was none");
+        if (existed)
+            put(hand_built_file(SCORES, 0));
+        highscore_ table[15];
+        highscore_read(table, 15);
+        highscore_push(100, "Mine", table, 15);
+        FILE* f = fopen(theirs_path.c_str(), "wb");
+        ASSERT_EQ(fwrite(theirs.data(), 1, theirs.size(), f), theirs.size());
+        fclose(f);
+        highscore_set_before_replace([] { rename(theirs_path.c_str(), table_path.c_str()); });
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(highscore_save(table, 15));
+        testing::internal::GetCapturedStderr();
+        highscore_set_before_replace(nullptr);
+        EXPECT_EQ(get(), theirs);
+        EXPECT_STREQ(highscore_save_problem(), "the table changed while saving");
+        EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+        remove(path.c_str());
+    }
+}
+
+/// Another user swapping the table and a pipe of theirs as fast as can be
+/// (renameat2 exchanges) during saves never has the pipe replaced.
+TEST_F(HighscoreFile, APipeSwappedWithTheTableIsNeverReplaced) {
+    put(hand_built_file(SCORES, 0));
+    const std::string pipe = dir + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    struct stat made;
+    ASSERT_EQ(stat(pipe.c_str(), &made), 0);
+    pid_t swapper = fork();
+    if (swapper == 0)
+        for (;;)
+            renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, pipe.c_str(), RENAME_EXCHANGE);
+    highscore_ table[15];
+    for (int i = 0; i < 15; i++)
+        table[i] = {SCORES[i], "Swapped"};
+    int lost = 0, saved = 0;
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 2000; round++) {
+        saved += highscore_save(table, 15);
+        kill(swapper, SIGSTOP); // looked at between two exchanges
+        waitpid(swapper, nullptr, WUNTRACED);
+        struct stat a, b;
+        const bool there = (lstat(pipe.c_str(), &a) == 0 && a.st_ino == made.st_ino) ||
+                           (lstat(path.c_str(), &b) == 0 && b.st_ino == made.st_ino);
+        if (!there) { // replaced: a new pipe for the next rounds
+            lost++;
+            unlink(pipe.c_str());
+            mkfifo(pipe.c_str(), 0600);
+            stat(pipe.c_str(), &made);
+        }
+        kill(swapper, SIGCONT);
+    }
+    testing::internal::GetCapturedStderr();
+    kill(swapper, SIGKILL);
+    waitpid(swapper, nullptr, 0);
+    EXPECT_EQ(lost, 0) << "of 2000 rounds";
+    EXPECT_GT(saved, 0);
+}
+
+/// Another user's table in a shared folder, written in place, is not written
+/// at all when the whole table would not fit under the file-size limit:
+/// never half of it.
+TEST_F(HighscoreFile, AnInPlaceWriteThatWouldNotFitIsNotBegun) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "another user's table can only be made by the superuser";
+    bytes original = hand_built_file(SCORES, 0);
+    put(original);
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    highscore_push(INT32_MAX, "Nobody", table, 15);
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        rlimit small{1000, 1000};
+        if (setgid(65534) != 0 || setuid(65534) != 0 || setrlimit(RLIMIT_FSIZE, &small) != 0)
+            _exit(2);
+        highscore_write(table, 15); // its signal left at the default: it must not kill
+        _exit(strcmp(highscore_save_problem(), "the file size limit is reached") == 0 ? 0 : 3);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(get(), original);
+    EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
 }
 
 TEST_F(HighscoreFile, TheTemporaryFileNeverFollowsALinkAndDeadSavesAreCleared) {
