@@ -448,18 +448,20 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_N);
     }
     // Games of other processes: one whose process still plays it holds it
-    // locked and stays; those whose processes are gone go, however fresh.
+    // locked and stays; those whose processes are gone go, however fresh; so
+    // do the index's temporary files left for over an hour.
     const std::string folder = std::string(dir) + "/recordings";
     ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
     const std::string stale = folder + "/20200101-000000-999999-1.rec";
     const std::string fresh = folder + "/20200101-000000-999998-1.rec";
     const std::string live = folder + "/20200101-000000-999997-1.rec";
-    for (const std::string& name : {stale, fresh, live})
+    const std::string index_left = folder + "/index.tmp.999996.Ab12Cd";
+    for (const std::string& name : {stale, fresh, live, index_left})
         fclose(fopen(name.c_str(), "w"));
     const timespec two_days_ago[2] = {{time(nullptr) - 2 * 86400, 0},
                                       {time(nullptr) - 2 * 86400, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), two_days_ago, 0), 0);
-    ASSERT_EQ(utimensat(AT_FDCWD, live.c_str(), two_days_ago, 0), 0);
+    for (const std::string& name : {stale, live, index_left})
+        ASSERT_EQ(utimensat(AT_FDCWD, name.c_str(), two_days_ago, 0), 0);
     int held = open(live.c_str(), O_RDONLY | O_CLOEXEC); // as a running game holds its own
     ASSERT_EQ(flock(held, LOCK_SH), 0);
     testing::internal::CaptureStdout();
@@ -481,6 +483,7 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_EQ(access(live.c_str(), F_OK), 0);
     EXPECT_NE(access(fresh.c_str(), F_OK), 0);
     EXPECT_NE(access(stale.c_str(), F_OK), 0);
+    EXPECT_NE(access(index_left.c_str(), F_OK), 0);
 
     char path[4096];
     EXPECT_NE(kept_text(15, path, sizeof path).find("game 40\n"), std::string::npos);
@@ -525,75 +528,51 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
 }
 
 /// A table reached through a link keeps its games beside the file the link
-/// leads to, and --watch finds them there through the player's folder, not
-/// a file of the same name planted in a recordings/ beside the link.
+/// leads to, and --watch finds them there, not a file of the same name
+/// planted in a recordings/ beside the link.
 TEST_F(Game, WatchFindsTheGamesOfALinkedTable) {
-    const std::string real = std::string(dir) + "/real";
-    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    const std::string real = std::string(dir) + "/real", planted = std::string(dir) + "/recordings";
+    ASSERT_TRUE(mkdir(real.c_str(), 0700) == 0 && mkdir(planted.c_str(), 0700) == 0);
     ASSERT_EQ(symlink("real/highscore.zelko", file.c_str()), 0);
     ASSERT_EQ(player_folder_open(dir), 1);
     options_ options = {};
     options.has_seed = 1;
     options.seed = 40;
-    ASSERT_TRUE(game_prepare_run(&options));
-    script_intro("Lin");
-    keys_press(KEY_Q);
-    script_end(false);
-    testing::internal::CaptureStdout();
-    game_run();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(game_finish_run(), 0);
-    std::string kept;
-    for (const auto& entry : std::filesystem::directory_iterator(real + "/recordings"))
-        if (entry.path().extension() == ".rec")
-            kept = entry.path().filename();
-    ASSERT_NE(kept, "");
-    ASSERT_EQ(mkdir((std::string(dir) + "/recordings").c_str(), 0700), 0);
-    std::ofstream(std::string(dir) + "/recordings/" + kept)
-        << "cave recording 1\ngame 3\n# end score " << last_game.score << "\n";
-
-    options = {};
-    options.watch = OPTIONS_WATCH_LAST;
-    ASSERT_TRUE(game_prepare_run(&options));
-    keys_reset(); // the recording alone plays
-    testing::internal::CaptureStdout();
-    game_run();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(game_finish_run(), 0);
-    EXPECT_EQ(last_game.seed, 40u);
-    EXPECT_EQ(last_game.end_cause, END_QUIT);
+    for (int watch : {0, int(OPTIONS_WATCH_LAST)}) {
+        options.watch = watch;
+        ASSERT_TRUE(game_prepare_run(&options));
+        script_intro("Lin");
+        keys_press(KEY_Q);
+        script_end(false);
+        testing::internal::CaptureStdout();
+        game_run();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(game_finish_run(), 0);
+        EXPECT_EQ(last_game.seed, 40u);
+        for (const auto& kept : std::filesystem::directory_iterator(real + "/recordings"))
+            std::ofstream(planted + "/" + kept.path().filename().string())
+                << "cave recording 1\ngame 3\n# end score " << last_game.score << "\n";
+        keys_reset(); // the recording alone plays the watched game
+    }
 }
 
 /// --record over an earlier recording leaves it whole when the run ends at
 /// the title or in the name box; the file is made once the name is typed.
 TEST_F(Game, RecordingOverAFileKeepsItUntilTheNameIsTyped) {
     const std::string tape = std::string(dir) + "/keep.rec";
-    std::string earlier = "cave recording 1\ngame 5\n";
-    for (int i = 2; i < 330; i++)
-        earlier += "press\n";
-    auto quit_after = [&](const std::string& typed) {
+    const std::string earlier = "cave recording 1\ngame 5\n" + std::string(328 * 6, '#');
+    for (const char* typed : {"", "Re", "Rex\r"}) { // the title, the name box, the story
         std::ofstream(tape) << earlier;
         keys_reset();
-        if (!typed.empty()) {
-            keys_press(KEY_SPACE); // the title
-            keys_type(typed);
-        }
+        if (*typed)
+            keys_press(KEY_SPACE);
+        keys_type(typed);
         keys_call([] { _exit(0); }); // the run ends here, as when its window is closed
-        EXPECT_EXIT(
-            {
-                recording_start(tape.c_str());
-                game_seed_games(1, 7);
-                game_play_one();
-            },
-            testing::ExitedWithCode(0), "");
-        return file_text(tape);
-    };
-    EXPECT_EQ(quit_after(""), earlier);           // at the title
-    EXPECT_EQ(quit_after("Re"), earlier);         // in the name box
-    const std::string made = quit_after("Rex\r"); // in the story
-    EXPECT_EQ(made.substr(0, 17), "cave recording 1\n");
-    EXPECT_NE(made.find("game 7\n"), std::string::npos);
-    EXPECT_NE(made.find("char"), std::string::npos);
+        EXPECT_EXIT((recording_start(tape.c_str()), game_play_one()), testing::ExitedWithCode(0),
+                    "");
+        EXPECT_EQ(file_text(tape) == earlier, strlen(typed) < 3) << typed;
+    }
+    EXPECT_NE(file_text(tape).find("\nchar "), std::string::npos);
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {
