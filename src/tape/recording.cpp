@@ -71,8 +71,8 @@ std::string held_back;                // the lines written before it is made
 recording_line_* tape = nullptr;      // every event line loaded, in order
 recording_line_* tape_end = nullptr;
 recording_line_* next_line = nullptr; // tape_end when used up
-int last_number = 0; // line number of the last line replayed
-int depth = 0;       // keyboard routines running, one inside another
+int last_number = 0;                  // line number of the last line replayed
+int depth = 0;                        // keyboard routines running, one inside another
 int pause_ms = 0;
 int watching = 0;
 int last_kind = -1; // the last answer paused for, and its value
