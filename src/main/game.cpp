@@ -326,8 +326,8 @@ int game_check_data_files() {
         char here[4096];
         const char* folder = getcwd(here, sizeof here);
         fprintf(stderr, "cave: looked in %s\n", folder ? folder : "?");
-        fprintf(stderr, "cave: start the game from its data folder, or name it with --data "
-                        "(./play does)\n");
+        fprintf(stderr, "cave: start the game from its data folder or name it with --data "
+                        "(./play does this)\n");
     }
     return missing;
 }
