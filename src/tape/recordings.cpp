@@ -238,13 +238,12 @@ bool recordings_end_score(int fd, int* score) {
     ssize_t got = pread(fd, tail, size_t(info.st_size - from), from);
     if (got <= 0)
         return false;
-    tail[got] = 0;
-    if (tail[got - 1] == '\n')
-        tail[got - 1] = 0;
-    const char* line = strrchr(tail, '\n');
-    if (!line && from > 0)
+    size_t length = size_t(got) - (tail[got - 1] == '\n');
+    tail[length] = 0;
+    const char* end = static_cast<const char*>(memrchr(tail, '\n', length));
+    if (!end && from > 0)
         return false; // the last line began before the tail: far too long
-    line = line ? line + 1 : tail;
+    const char* line = end ? end + 1 : tail;
     int used = 0;
     return sscanf(line, "# end score %d%n", score, &used) == 1 && line[used] == 0;
 }

@@ -9,7 +9,8 @@
 #include "tape/recording.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's own count (its allocator stands in for malloc's).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 /// The bytes the program has allocated and not freed.
