@@ -349,13 +349,13 @@ static std::string file_text(const std::string& path) {
     return text;
 }
 
-/// F1 and ? in play show the control sheet until a key is pressed, then the
-/// screen as it was; no turn passes and nothing is recorded, so a game with
-/// help is the game without it.
+/// F1 and ? in play show the control sheet (the one that leads back to the
+/// game) until a key is pressed, then the screen as it was; no turn passes
+/// and nothing is recorded, so a game with help is the game without it.
 TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
     BITMAP* before = create_bitmap(screen->w, screen->h);
     BITMAP* sheet = create_bitmap(1024, 768);
-    assets_load_screen(sheet, "ControlInfo.bmp");
+    assets_load_screen(sheet, "ControlHelp.bmp");
     int sheet_differ = -1, back_differ = -1;
     auto play = [&](const std::string& tape, bool help) {
         keys_reset();
@@ -513,7 +513,7 @@ TEST(GameFiles, MissingDataFilesAreNamed) {
     std::string err = testing::internal::GetCapturedStderr();
     ASSERT_EQ(chdir(here), 0);
     rmdir(dir);
-    EXPECT_EQ(missing, 13);
+    EXPECT_EQ(missing, 14);
     EXPECT_NE(err.find("TitelScreen.bmp"), std::string::npos);
     EXPECT_NE(err.find("quiet.wav"), std::string::npos);
     EXPECT_NE(err.find(dir), std::string::npos);
