@@ -5,8 +5,10 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/xwindow.h"
@@ -30,6 +32,8 @@ void display_size(int as_window, const xwindow_area_& monitor, double factor, in
     *h = as_window ? int(std::lround(SCALE_PICTURE_H * factor)) : monitor.h;
 }
 
+void display_note_forget();
+
 /// Sets full screen or a window on `monitor` at `factor` (0: the mode's
 /// own); false, with the screen unchanged or gone, when the library fails.
 bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
@@ -41,7 +45,8 @@ bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
     if (as_window)
         xwindow_set_fullscreen(0); // a full-screen window would keep its size
     set_color_depth(32);
-    scale_forget(); // a new screen holds nothing of the last picture
+    scale_forget(); // a new screen holds nothing of the last picture, nor the note
+    display_note_forget();
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
         return false;
     xwindow_move(monitor.x, monitor.y);
@@ -53,6 +58,116 @@ bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
     plan = scale_plan(w, h, factor);
     ready = true;
     return true;
+}
+
+/// The line kept on the screen, and the screen under it as it was before it
+/// was drawn (null while none is drawn), so that it can be taken off again.
+std::string note;
+BITMAP* note_under = nullptr;
+int note_at_x = 0, note_at_y = 0;
+
+/// Its colour: the warm light of the control sheet's headings.
+constexpr int NOTE_RGB = 0xffd890;
+
+/// Where the note goes: its lines, the letters' scale, and its black box.
+struct display_note_place_ {
+    std::vector<std::string> lines;
+    int scale;
+    int x, y, w, h;
+};
+
+/// The note's words in lines of at most `width` characters; none when a
+/// word is longer.
+std::vector<std::string> display_note_wrap(const std::string& text, int width) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find(' ', at);
+        const std::string word = text.substr(at, end == std::string::npos ? end : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        if (int(word.size()) > width)
+            return {};
+        if (!lines.empty() && int(lines.back().size() + 1 + word.size()) <= width)
+            lines.back() += " " + word;
+        else
+            lines.push_back(word);
+    }
+    return lines;
+}
+
+/// Lays the note out on a screen of w x h showing the picture at `at`: in
+/// the wider of the margins (left, or top) when it fits there, else as one
+/// line over the bottom-right corner of the picture.
+display_note_place_ display_note_layout(const std::string& text, int w, int h,
+                                        const scale_plan_& at) {
+    display_note_place_ p;
+    p.scale = std::max(1, int(std::lround(double(at.w) / SCALE_PICTURE_W)));
+    const int letter = 8 * p.scale, pad = 3 * p.scale, step = 10 * p.scale;
+    const bool side = at.x >= at.y;
+    const int room_w = side ? at.x : w, room_h = side ? h : at.y;
+    p.lines = display_note_wrap(text, (room_w - 2 * pad) / letter);
+    size_t longest = 0;
+    for (const std::string& line : p.lines)
+        longest = std::max(longest, line.size());
+    p.w = int(longest) * letter + 2 * pad;
+    p.h = int(p.lines.size()) * step - (step - letter) + 2 * pad;
+    if (!p.lines.empty() && p.h <= room_h) {
+        p.x = side ? (at.x - p.w) / 2 : (w - p.w) / 2;
+        p.y = side ? at.y + pad : (at.y - p.h) / 2;
+        return p;
+    }
+    p.lines = {text};
+    p.w = int(text.size()) * letter + 2 * pad;
+    p.h = letter + 2 * pad;
+    p.x = std::max(0, at.x + at.w - p.w);
+    p.y = std::max(0, at.y + at.h - p.h);
+    return p;
+}
+
+/// Forgets the note as drawn: the screen it was drawn on is gone.
+void display_note_forget() {
+    if (note_under)
+        destroy_bitmap(note_under);
+    note_under = nullptr;
+}
+
+/// Takes the note off the screen, putting back what lay under it.
+void display_note_erase() {
+    if (!note_under)
+        return;
+    if (screen)
+        blit(note_under, screen, 0, 0, note_at_x, note_at_y, note_under->w, note_under->h);
+    destroy_bitmap(note_under);
+    note_under = nullptr;
+}
+
+/// Draws the note, if any, over what the screen shows, keeping what lies
+/// under it: a black box and the 8 x 8 letters enlarged by whole pixels.
+void display_note_draw() {
+    if (note.empty() || !screen || note_under)
+        return;
+    const scale_plan_ at = ready ? plan : scale_plan_{0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
+    const display_note_place_ p = display_note_layout(note, SCREEN_W, SCREEN_H, at);
+    note_under = create_bitmap(p.w, p.h);
+    BITMAP* line = create_bitmap(p.w, 8);
+    if (!note_under || !line) {
+        if (line)
+            destroy_bitmap(line);
+        return;
+    }
+    note_at_x = p.x;
+    note_at_y = p.y;
+    blit(screen, note_under, p.x, p.y, 0, 0, p.w, p.h);
+    rectfill(screen, p.x, p.y, p.x + p.w - 1, p.y + p.h - 1, 0);
+    const int colour = makecol(NOTE_RGB >> 16, NOTE_RGB >> 8 & 0xff, NOTE_RGB & 0xff);
+    for (size_t i = 0; i < p.lines.size(); i++) {
+        const int n = int(p.lines[i].size()) * 8;
+        clear_to_color(line, 0);
+        textout_ex(line, font, p.lines[i].c_str(), 0, 0, colour, -1);
+        stretch_blit(line, screen, 0, 0, n, 8, p.x + 3 * p.scale,
+                     p.y + 3 * p.scale + int(i) * 10 * p.scale, n * p.scale, 8 * p.scale);
+    }
+    destroy_bitmap(line);
 }
 
 /// Says on stderr which screen was asked for and which one the game got.
@@ -130,19 +245,33 @@ int display_shown(BITMAP* out) {
         return 0;
     if (ready && (plan.w != SCALE_PICTURE_W || plan.h != SCALE_PICTURE_H))
         return scale_shown(out);
+    display_note_erase(); // the picture as it is, without the note over it
     blit(screen, out, ready ? plan.x : 0, ready ? plan.y : 0, 0, 0, SCALE_PICTURE_W,
          SCALE_PICTURE_H);
+    display_note_draw();
     return 1;
 }
 
 void display_show(BITMAP* picture) {
     if (!picture || !screen)
         return;
-    if (!ready) {
+    // The screen as the last picture left it, so that the rows the scaler
+    // keeps are the picture's own.
+    display_note_erase();
+    if (!ready)
         blit(picture, screen, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+    else
+        scale_blit(picture, screen, plan);
+    display_note_draw();
+}
+
+void display_set_note(const char* line) {
+    const std::string text = line ? line : "";
+    if (text == note)
         return;
-    }
-    scale_blit(picture, screen, plan);
+    display_note_erase();
+    note = text;
+    display_note_draw();
 }
 
 scale_plan_ display_plan() {

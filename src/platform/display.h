@@ -32,3 +32,9 @@ int display_shown(BITMAP* out);
 
 /// Where the picture lands on the screen now.
 scale_plan_ display_plan();
+
+/// Keeps one line of text on the screen, over every picture shown, until it
+/// is changed (null or "": none): in the black margin beside or above the
+/// picture where it has room (wrapped to the margin), else as one line over
+/// the picture's bottom-right corner; the letters grow with the picture.
+void display_set_note(const char* line);

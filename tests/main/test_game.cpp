@@ -467,11 +467,19 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     options = {};
     options.watch = 15;
     ASSERT_TRUE(game_prepare_run(&options));
-    keys_reset(); // the recording alone plays
+    keys_reset(); // the recording alone plays, then its last screen waits for a key
+    bool ended_told = false;
+    keys_call([&] {
+        ended_told = has_text(screen, "the replay has ended, press a key", 757, 757, 0xffd890);
+    });
+    keys_press(KEY_F1); // no key to go on
+    keys_press(KEY_A);
     testing::internal::CaptureStdout();
     game_run();
     const std::string watched = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
+    EXPECT_TRUE(ended_told); // over the corner of the picture, with no margin
+    EXPECT_EQ(keys_remaining(), 1);
     EXPECT_EQ(last_game.seed, 40u);
     const std::string seed = "cave: that cave was seed 40\n";
     const size_t at = played.find(seed);
