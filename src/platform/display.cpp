@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -26,20 +27,59 @@ bool ready = false;
 scale_plan_ plan = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
 std::vector<unsigned long> icon;
 
-/// The width and height of the screen for a mode on `monitor`.
+/// The window's size as the player chose it by its frame, kept for the rest
+/// of the run (0 x 0: none chosen, the window is sized by the factor).
+int chosen_w = 0, chosen_h = 0;
+
+/// The window as watched: the monitor it was set on, when it was last looked
+/// at and the size it had then, whether it may be resized yet (once it has
+/// the size set, or the window manager has kept it from that for a while),
+/// and whether a window too large for its monitor was told.
+xwindow_area_ window_monitor = {0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H};
+long long last_look_ms = 0;
+int seen_w = 0, seen_h = 0;
+int looks_to_settle = 0;
+bool told_too_large = false;
+
+/// How often the window's size is looked at, how many looks it may take to
+/// come to the size set, and the least size it may be given by its frame.
+constexpr int WATCH_EVERY_MS = 250;
+constexpr int SETTLE_LOOKS = 8;
+constexpr int LEAST_W = SCALE_PICTURE_W / 4, LEAST_H = SCALE_PICTURE_H / 4;
+
+/// The width and height of the screen for a mode on `monitor` at `factor`.
 void display_size(int as_window, const xwindow_area_& monitor, double factor, int* w, int* h) {
-    *w = as_window ? int(std::lround(SCALE_PICTURE_W * factor)) : monitor.w;
-    *h = as_window ? int(std::lround(SCALE_PICTURE_H * factor)) : monitor.h;
+    if (!as_window) {
+        *w = monitor.w;
+        *h = monitor.h;
+    } else if (chosen_w > 0 && chosen_h > 0) {
+        *w = chosen_w;
+        *h = chosen_h;
+    } else {
+        if (factor <= 0)
+            factor = scale_window_factor(monitor.w, monitor.h);
+        *w = int(std::lround(SCALE_PICTURE_W * factor));
+        *h = int(std::lround(SCALE_PICTURE_H * factor));
+    }
+}
+
+/// Puts a window of w x h in the middle of `monitor` (its frame, when the
+/// window manager has told it), never above or left of it.
+void display_centre(const xwindow_area_& monitor, int w, int h) {
+    int frame_w = 0, frame_h = 0;
+    xwindow_frame(&frame_w, &frame_h);
+    xwindow_move(monitor.x + std::max(0, (monitor.w - w - frame_w) / 2),
+                 monitor.y + std::max(0, (monitor.h - h - frame_h) / 2));
 }
 
 void display_note_forget();
 
-/// Sets full screen or a window on `monitor` at `factor` (0: the mode's
-/// own); false, with the screen unchanged or gone, when the library fails.
-bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
-    if (factor <= 0)
-        factor = as_window ? scale_window_factor(monitor.w, monitor.h)
-                           : scale_fit_factor(monitor.w, monitor.h);
+/// Sets full screen or a window on `monitor`, the picture at `factor` (0:
+/// as large as fits) as in full screen; a new window goes in the middle of
+/// the monitor unless `keep_place`. False, with the screen unchanged or gone,
+/// when the library fails.
+bool display_set(int as_window, const xwindow_area_& monitor, double factor,
+                 bool keep_place = false) {
     int w, h;
     display_size(as_window, monitor, factor, &w, &h);
     if (as_window)
@@ -49,15 +89,76 @@ bool display_set(int as_window, const xwindow_area_& monitor, double factor) {
     display_note_forget();
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
         return false;
-    xwindow_move(monitor.x, monitor.y);
+    if (!as_window)
+        xwindow_move(monitor.x, monitor.y);
+    else if (!keep_place)
+        display_centre(monitor, w, h);
     if (!as_window)
         xwindow_set_fullscreen(1);
     xwindow_hide_cursor();
     xwindow_set_icon(icon.data(), long(icon.size()));
     windowed = as_window;
-    plan = scale_plan(w, h, factor);
+    plan = scale_plan(w, h, factor > 0 ? factor : scale_fit_factor(w, h));
+    window_monitor = monitor;
+    looks_to_settle = SETTLE_LOOKS;
     ready = true;
     return true;
+}
+
+/// The last resorts when a screen cannot be set: a window of the offered
+/// size, then one of 1024 x 768 (the chosen size and the factor left out).
+bool display_set_plain(const xwindow_area_& monitor) {
+    chosen_w = chosen_h = 0;
+    return display_set(1, monitor, 0) || display_set(1, monitor, 1);
+}
+
+/// Sets a window on the monitor it was set on at the size chosen, where it
+/// is, showing the picture the screen showed before again; false when the
+/// library failed.
+bool display_follow_window() {
+    BITMAP* kept = create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H);
+    const bool have = kept && display_shown(kept);
+    const bool set =
+        display_set(1, window_monitor, scale_asked, true) || display_set_plain(window_monitor);
+    if (kept) {
+        if (set && have)
+            display_show(kept);
+        destroy_bitmap(kept);
+    }
+    return set;
+}
+
+/// Once the window has come to the size set (or the window manager keeps
+/// it from that): lets the player resize it, and tells on stderr, once, of
+/// a window larger than its monitor. False while it has not.
+bool display_settle(int w, int h) {
+    if (looks_to_settle <= 0)
+        return true;
+    if (w != SCREEN_W || h != SCREEN_H) {
+        looks_to_settle--;
+        return false;
+    }
+    looks_to_settle = 0;
+    xwindow_allow_resize(LEAST_W, LEAST_H);
+    int frame_w = 0, frame_h = 0;
+    xwindow_frame(&frame_w, &frame_h);
+    if (!told_too_large && (w + frame_w > window_monitor.w || h + frame_h > window_monitor.h)) {
+        fprintf(stderr,
+                "cave: the window (%dx%d, %dx%d with its frame) is larger than its monitor "
+                "(%dx%d); a smaller --scale fits\n",
+                w, h, w + frame_w, h + frame_h, window_monitor.w, window_monitor.h);
+        told_too_large = true;
+    }
+    seen_w = w;
+    seen_h = h;
+    return true;
+}
+
+/// The time of a steady clock, in ms.
+long long display_clock_ms() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 /// The line kept on the screen, and the screen under it as it was before it
@@ -203,8 +304,7 @@ int display_open(int as_window, double scale) {
         return 1;
     char why[ALLEGRO_ERROR_SIZE];
     snprintf(why, sizeof why, "%s", allegro_error);
-    if ((!as_window && display_set(1, monitor, scale)) || display_set(1, monitor, 0) ||
-        display_set(1, monitor, 1)) {
+    if ((!as_window && display_set(1, monitor, scale)) || display_set_plain(monitor)) {
         display_tell_fallback(as_window, why);
         return 1;
     }
@@ -222,7 +322,7 @@ void display_switch() {
     const bool have = kept && display_shown(kept);
     const int want = !windowed;
     if (!display_set(want, monitor, scale_asked) && !display_set(!want, monitor, scale_asked) &&
-        !display_set(1, monitor, 1)) {
+        !display_set_plain(monitor)) {
         fprintf(stderr, "cave: the screen could not be set again (%s)\n", allegro_error);
         ready = false;
         return;
@@ -234,6 +334,39 @@ void display_switch() {
             display_show(kept);
         destroy_bitmap(kept);
     }
+}
+
+void display_watch() {
+    if (!ready || !windowed || display_clock_ms() - last_look_ms < WATCH_EVERY_MS)
+        return;
+    last_look_ms = display_clock_ms();
+    int w, h;
+    if (!xwindow_size(&w, &h) || !display_settle(w, h))
+        return;
+    const bool steady = w == seen_w && h == seen_h; // not in the middle of a drag
+    seen_w = w;
+    seen_h = h;
+    if (!steady || (w == SCREEN_W && h == SCREEN_H) || w < LEAST_W || h < LEAST_H)
+        return;
+    chosen_w = w;
+    chosen_h = h;
+    if (!display_follow_window()) {
+        fprintf(stderr, "cave: the window could not be set again (%s)\n", allegro_error);
+        ready = false;
+    } else if (chosen_w != w || chosen_h != h) {
+        fprintf(stderr, "cave: the window could not be set to %dx%d; it is %dx%d\n", w, h, SCREEN_W,
+                SCREEN_H);
+    }
+}
+
+void display_window_size(int* w, int* h) {
+    *w = chosen_w;
+    *h = chosen_h;
+}
+
+void display_set_window_size(int w, int h) {
+    chosen_w = w > 0 && h > 0 ? w : 0;
+    chosen_h = w > 0 && h > 0 ? h : 0;
 }
 
 int display_windowed() {

@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <ctime>
 
+#include "platform/display.h"
 #include "tape/recording.h"
 
 namespace {
@@ -128,6 +129,13 @@ int keyboard_buffer_filter(int typed) {
     return keyboard_typed_steers(typed, keyboard_alt_held()) ? 0 : typed;
 }
 
+/// What the game does at every look at the real keyboard, in a wait or in a
+/// replay's pause: the switch keys act, and the display looks at its window.
+void keyboard_idle() {
+    zelkokey_check_switches();
+    display_watch();
+}
+
 } // namespace
 
 // A recording holds the action codes as they are.
@@ -138,7 +146,7 @@ static_assert(int(ZELKOKEY_ESCAPE) == int(RECORDING_KEY_LOWEST) &&
 void zelkokey_add_switch(const zelkokey_switch_* entry) {
     // The switch keys act during a replay's pauses too, and never reach the
     // key buffer where they would be typed.
-    recording_set_idle(zelkokey_check_switches);
+    recording_set_idle(keyboard_idle);
     keyboard_callback = keyboard_buffer_filter;
     if (entry && switch_count < max_switches) {
         switches[switch_count] = *entry;
@@ -179,7 +187,7 @@ void zelkokey_poll() {
     nanosleep(&pause, nullptr);
     // Last, so that a switch key that went down while we slept is taken
     // before the waits look at the keys.
-    zelkokey_check_switches();
+    keyboard_idle();
 }
 
 void zelkokey_set_typing(int on) {
