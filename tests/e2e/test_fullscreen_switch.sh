@@ -2,7 +2,9 @@
 # Full screen under a real window manager (openbox): the game asks for full
 # screen and is granted it at the screen's size; F11 gives the window sized
 # to the screen and Alt+Enter full screen again, and the game goes on answering
-# keys. The window carries the game's icon in every size for task bars.
+# keys. The window carries the game's icon in every size for task bars. F11
+# and Alt+Enter pressed while a name is typed switch the screen and are not
+# typed: the recording holds the name's own keys only.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -52,7 +54,7 @@ e2e_same_as() { (($(e2e_count_diff "$1" "$2" 1366x768+0+0) < 100)); }
 
 focus_game() { timeout 5 xdotool windowactivate --sync "$E2E_WIN" >/dev/null 2>&1 || true; }
 
-e2e_start_game --silent
+e2e_start_game --silent --record "$E2E_WORK/keys.rec"
 e2e_find_window
 expect_state fullscreen 1366x768
 e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
@@ -75,8 +77,19 @@ e2e_key_expect_change space name-box 100 "304x176+531+296"
 
 # The switch shows the picture on the screen, not the back buffer, which
 # already holds the next story screen while this one waits for its key.
-e2e_type Kim
+e2e_type Ki
+focus_game
+e2e_key F11
+expect_state window 768x576
+focus_game
+e2e_key alt+Return
+expect_state fullscreen 1366x768
+focus_game
+e2e_type m
 e2e_key_expect_change Return story-1 20000 1366x768+0+0
+typed="$(grep -c '^char ' "$E2E_WORK/keys.rec")"
+[[ $typed == 4 ]] || e2e_fail "the name box took $typed keys, not K, i, m and Enter: $(cat "$E2E_WORK/keys.rec")"
+e2e_log "F11 and Alt+Enter in the name box switched the screen and were not typed"
 sleep 0.5
 e2e_shot story-1-before
 story="$E2E_SHOT"
