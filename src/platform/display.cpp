@@ -167,8 +167,10 @@ std::string note;
 BITMAP* note_under = nullptr;
 int note_at_x = 0, note_at_y = 0;
 
-/// Its colour: the warm light of the control sheet's headings.
+/// Its colour (the warm light of the control sheet's headings), and the black
+/// around its letters and between its lines, in pixels of the 8 x 8 font.
 constexpr int NOTE_RGB = 0xffd890;
+constexpr int NOTE_PAD = 3, NOTE_LINE_STEP = 10;
 
 /// Where the note goes: its lines, the letters' scale, and its black box.
 struct display_note_place_ {
@@ -203,7 +205,7 @@ display_note_place_ display_note_layout(const std::string& text, int w, int h,
                                         const scale_plan_& at) {
     display_note_place_ p;
     p.scale = std::max(1, int(std::lround(double(at.w) / SCALE_PICTURE_W)));
-    const int letter = 8 * p.scale, pad = 3 * p.scale, step = 10 * p.scale;
+    const int letter = 8 * p.scale, pad = NOTE_PAD * p.scale, step = NOTE_LINE_STEP * p.scale;
     const bool side = at.x >= at.y;
     const int room_w = side ? at.x : w, room_h = side ? h : at.y;
     p.lines = display_note_wrap(text, (room_w - 2 * pad) / letter);
@@ -265,8 +267,9 @@ void display_note_draw() {
         const int n = int(p.lines[i].size()) * 8;
         clear_to_color(line, 0);
         textout_ex(line, font, p.lines[i].c_str(), 0, 0, colour, -1);
-        stretch_blit(line, screen, 0, 0, n, 8, p.x + 3 * p.scale,
-                     p.y + 3 * p.scale + int(i) * 10 * p.scale, n * p.scale, 8 * p.scale);
+        stretch_blit(line, screen, 0, 0, n, 8, p.x + NOTE_PAD * p.scale,
+                     p.y + (NOTE_PAD + int(i) * NOTE_LINE_STEP) * p.scale, n * p.scale,
+                     8 * p.scale);
     }
     destroy_bitmap(line);
 }
