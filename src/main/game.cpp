@@ -282,10 +282,19 @@ int game_prepare_run(const options_* options) {
 }
 
 int game_finish_run() {
+    const bool watched = recording_watched();
     seeding = SEEDS_AS_THEY_COME;
     recordings_enable(0);
     watching_one = false;
-    return recording_finish() ? 0 : 1;
+    const int status = recording_finish() ? 0 : 1;
+    if (watched) {
+        // The last screen stays, saying so, until the viewer has seen it.
+        recording_show_end(1);
+        zelkokey_wait_quietly(0);
+        zelkokey_wait_quietly(1);
+        recording_show_end(0);
+    }
+    return status;
 }
 
 int game_init_headless() {

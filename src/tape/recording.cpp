@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/display.h"
 #include "platform/safefile.h"
 
 namespace {
@@ -450,9 +451,20 @@ int recording_pause_at(int shift) {
     return pause > longest_pause_ms ? longest_pause_ms : static_cast<int>(pause);
 }
 
-/// Puts in the window title, after the game's name, what the replay does:
-/// "replay", "replay - paused", "replay - 4x", "replay - 1/2x" or "replay -
-/// full speed".
+/// Says what the replay does in the window title, after the game's name,
+/// and on the screen itself (full screen hides the title); "" says nothing.
+void recording_tell(const char* text) {
+    if (strcmp(text, title) == 0)
+        return;
+    snprintf(title, sizeof title, "%s", text);
+    char window[sizeof title + 32];
+    snprintf(window, sizeof window, "The Wizard's Cave%s%s", title[0] ? " - " : "", title);
+    set_window_title(window);
+    display_set_note(title);
+}
+
+/// Tells what the replay does: "replay", "replay - paused", "replay - 4x",
+/// "replay - 1/2x" or "replay - full speed".
 void recording_show_title() {
     char text[sizeof title];
     if (paused)
@@ -465,12 +477,7 @@ void recording_show_title() {
         snprintf(text, sizeof text, "replay - %dx", 1 << speed_shift);
     else
         snprintf(text, sizeof text, "replay - 1/%dx", 1 << -speed_shift);
-    if (strcmp(text, title) != 0) {
-        snprintf(title, sizeof title, "%s", text);
-        char window[sizeof title + 32];
-        snprintf(window, sizeof window, "The Wizard's Cave - %s", title);
-        set_window_title(window);
-    }
+    recording_tell(text);
 }
 
 /// Acts on the viewer's keys: Space pauses or resumes, + halves the pause
@@ -581,6 +588,8 @@ int recording_finish() {
                          int(next_line->number));
         whole = 0;
     }
+    if (title[0])
+        recording_tell(""); // the replay's state goes with it
     if (out)
         fclose(out);
     out = nullptr;
@@ -663,4 +672,12 @@ void recording_set_clock(void (*sleep)(int ms)) {
 
 const char* recording_title() {
     return title;
+}
+
+int recording_watched() {
+    return mode == MODE_REPLAY && watching;
+}
+
+void recording_show_end(int on) {
+    recording_tell(on ? "the replay has ended, press a key" : "");
 }

@@ -55,8 +55,9 @@ int recording_load(const char* path, int pause_ms, int watch);
 /// open), named `name` in the messages.
 int recording_load_open(int fd, const char* name, int pause_ms, int watch);
 
-/// Ends recording or replaying. 1 unless a replay left lines unplayed (then
-/// 0, after a message on stderr).
+/// Ends recording or replaying, taking the replay's state off the window
+/// title and the screen. 1 unless a replay left lines unplayed (then 0,
+/// after a message on stderr).
 int recording_finish();
 
 /// 1 while a recording is replayed.
@@ -96,5 +97,13 @@ void recording_set_idle(void (*run)());
 /// `sleep` is called for each slice of a pause (tests); null: the real one.
 void recording_set_clock(void (*sleep)(int ms));
 
-/// What the window title says of the replay ("replay - paused", ...).
+/// What the window title and the screen say of the replay ("replay -
+/// paused", ...).
 const char* recording_title();
+
+/// 1 while a recording is replayed in the window, for the viewer.
+int recording_watched();
+
+/// Says in the window title and on the screen that the replay has ended
+/// (`on`), or nothing of a replay any more.
+void recording_show_end(int on);

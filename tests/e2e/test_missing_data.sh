@@ -22,7 +22,7 @@ echo "$err"
 
 # Every file the game cannot do without is named, and so is the folder.
 for f in user.bmp user_dead.bmp TitelScreen.bmp StoryScreen1.bmp StoryScreen2.bmp \
-    StoryScreen3.bmp StoryScreen4.bmp ControlInfo.bmp ByeBye.bmp GameOver.bmp \
+    StoryScreen3.bmp StoryScreen4.bmp ControlInfo.bmp ControlHelp.bmp ByeBye.bmp GameOver.bmp \
     lugn.wav quiet.wav end.wav; do
     grep -qF "$f" <<<"$err" || e2e_fail "the message does not name $f"
 done

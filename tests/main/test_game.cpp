@@ -366,13 +366,13 @@ static std::string kept_text(int entry, char* name, size_t size) {
     return text;
 }
 
-/// F1 and ? in play show the control sheet until a key is pressed, then the
-/// screen as it was; no turn passes and nothing is recorded, so a game with
-/// help is the game without it.
+/// F1 and ? in play show the control sheet (the one that leads back to the
+/// game) until a key is pressed, then the screen as it was; no turn passes
+/// and nothing is recorded, so a game with help is the game without it.
 TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
     BITMAP* before = create_bitmap(screen->w, screen->h);
     BITMAP* sheet = create_bitmap(1024, 768);
-    assets_load_screen(sheet, "ControlInfo.bmp");
+    assets_load_screen(sheet, "ControlHelp.bmp");
     int sheet_differ = -1, back_differ = -1;
     auto play = [&](const std::string& tape, bool help) {
         keys_reset();
@@ -492,11 +492,19 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     options = {};
     options.watch = 15;
     ASSERT_TRUE(game_prepare_run(&options));
-    keys_reset(); // the recording alone plays
+    keys_reset(); // the recording alone plays, then its last screen waits for a key
+    bool ended_told = false;
+    keys_call([&] {
+        ended_told = has_text(screen, "the replay has ended, press a key", 757, 757, 0xffd890);
+    });
+    keys_press(KEY_F1); // no key to go on
+    keys_press(KEY_A);
     testing::internal::CaptureStdout();
     game_run();
     const std::string watched = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
+    EXPECT_TRUE(ended_told); // over the corner of the picture, with no margin
+    EXPECT_EQ(keys_remaining(), 1);
     EXPECT_EQ(last_game.seed, 40u);
     const std::string seed = "cave: that cave was seed 40\n";
     const size_t at = played.find(seed);
@@ -586,7 +594,7 @@ TEST(GameFiles, MissingDataFilesAreNamed) {
     std::string err = testing::internal::GetCapturedStderr();
     ASSERT_EQ(chdir(here), 0);
     rmdir(dir);
-    EXPECT_EQ(missing, 13);
+    EXPECT_EQ(missing, 14);
     EXPECT_NE(err.find("TitelScreen.bmp"), std::string::npos);
     EXPECT_NE(err.find("quiet.wav"), std::string::npos);
     EXPECT_NE(err.find(dir), std::string::npos);
