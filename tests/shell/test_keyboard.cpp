@@ -149,6 +149,7 @@ TEST_F(Keyboard, SteeringKeysAreNeverAnyKeyNorTypedNorRecorded) {
     zelkokey_TextIn(bmp, 0, 0, name, sizeof name);
     EXPECT_STREQ(name, "Kim"); // Alt+Enter did not end it
     EXPECT_EQ(switch_presses, 3);
+    recording_name_given(); // the file is written from here on
     EXPECT_TRUE(recording_finish());
     std::string typed;
     char line[64];
