@@ -176,7 +176,7 @@ bench_real_game() {
     bench_start_x || { echo "  skipped: Xvfb did not start"; return 0; }
     for ((i = 0; i < launches; i++)); do
         bench_stop_game
-        out="$(cd "$build/data" && "$watch" TitelScreen.bmp 20000 "$build/cave" 2>>"$work/game.err")"
+        out="$(cd "$build/data" && "$watch" TitelScreen.bmp 20000 "$build/cave" --folder "$work" 2>>"$work/game.err")"
         game_pid="$(awk '$1 == "pid" { print $2 }' <<<"$out")"
         ms="$(awk '$1 == "title_ms" { print $2 }' <<<"$out")"
         [[ -n $ms && $ms != -1 ]] || { echo "  the title did not show: $(cat "$work/game.err")"; return 1; }

@@ -88,6 +88,7 @@ void game_show_intro() {
     assets_show(bmp);
     zelkokey_wait_fresh();
     zelko_msgbox_TextIN(bmp, "What is your name?", username, 150);
+    recording_name_given(); // a recording is made from here on: a quit before leaves an old one
     game_load_screen("StoryScreen1.bmp");
     assets_show(bmp);
     for (const char* name : story_screens) {
@@ -309,10 +310,14 @@ int game_prepare_run(const options_* options) {
     game_seed_games(options->has_seed, options->seed);
     recordings_enable(!options->replay && !options->watch);
     watching_one = options->watch != 0;
-    char kept[4096];
-    if (options->watch)
-        return recordings_find(options->watch, kept, sizeof kept) &&
-               recording_load(kept, options->replay_delay, 1);
+    if (options->watch) {
+        char kept[4096];
+        int fd = recordings_open_kept(options->watch, kept, sizeof kept);
+        int loaded = fd >= 0 && recording_load_open(fd, kept, options->replay_delay, 1);
+        if (fd >= 0)
+            close(fd);
+        return loaded;
+    }
     if (options->record)
         return recording_start(options->record);
     if (options->replay)
@@ -321,11 +326,20 @@ int game_prepare_run(const options_* options) {
 }
 
 int game_finish_run() {
+    const bool watched = recording_watched();
     seeding = SEEDS_AS_THEY_COME;
     phase = PHASE_NO_GAME;
     recordings_enable(0);
     watching_one = false;
-    return recording_finish() ? 0 : 1;
+    const int status = recording_finish() ? 0 : 1;
+    if (watched) {
+        // The last screen stays, saying so, until the viewer has seen it.
+        recording_show_end(1);
+        zelkokey_wait_quietly(0);
+        zelkokey_wait_quietly(1);
+        recording_show_end(0);
+    }
+    return status;
 }
 
 int game_init_headless() {
@@ -366,7 +380,8 @@ int game_check_data_files() {
         char here[4096];
         const char* folder = getcwd(here, sizeof here);
         fprintf(stderr, "cave: looked in %s\n", folder ? folder : "?");
-        fprintf(stderr, "cave: start the game from its data folder (./play does this)\n");
+        fprintf(stderr, "cave: start the game from its data folder or name it with --data "
+                        "(./play does this)\n");
     }
     return missing;
 }

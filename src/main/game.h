@@ -46,8 +46,10 @@ void game_seed_games(int given, unsigned first);
 /// opens. 0, after a message on stderr, when the run cannot start.
 int game_prepare_run(const options_* options);
 
-/// Ends the run's recording or replay and its own seeds; the program's exit
-/// status (1 when a replay left part of its recording unplayed).
+/// Ends the run's recording or replay and its own seeds; a replay watched in
+/// the window leaves its last screen with "the replay has ended, press a
+/// key" until a key is pressed. The program's exit status (1 when a replay
+/// left part of its recording unplayed).
 int game_finish_run();
 
 /// Frees the rooms, creatures and items of the game just played.

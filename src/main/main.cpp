@@ -13,6 +13,7 @@
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/sound.h"
+#include "tape/player_folder.h"
 
 /// The sprite the window's icon is made of, as the desktop icons are.
 static constexpr const char* ICON_SPRITE = "user.bmp";
@@ -55,7 +56,10 @@ int main(int argc, char** argv) {
     assets_set_folder(options.data);
     if (!assets_folder_exists())
         return 1;
-    if (game_check_data_files() != 0 || !game_prepare_run(&options) || !main_start_library())
+    if (game_check_data_files() != 0)
+        return 1;
+    player_folder_open(options.folder); // the run goes on without one, saying why
+    if (!game_prepare_run(&options) || !main_start_library())
         return 1;
     // The close button and SIGTERM, SIGHUP and SIGINT end the program at the
     // next wait, as the screen allows (see game_leave).
@@ -79,6 +83,7 @@ int main(int argc, char** argv) {
     game_init_state();
     game_run();
     int status = game_finish_run();
+    player_folder_close();
     sound_release();
     draw_release();
     destroy_bitmap(bmp);

@@ -24,6 +24,7 @@ enum {
     OPT_VERSION,
     OPT_SILENT,
     OPT_DATA,
+    OPT_FOLDER,
     OPT_SEED,
     OPT_RECORD,
     OPT_REPLAY,
@@ -40,6 +41,7 @@ const struct option long_options[] = {
     {"fullscreen", no_argument, nullptr, OPT_FULLSCREEN},
     {"silent", no_argument, nullptr, OPT_SILENT},
     {"data", required_argument, nullptr, OPT_DATA},
+    {"folder", required_argument, nullptr, OPT_FOLDER},
     {"seed", required_argument, nullptr, OPT_SEED},
     {"record", required_argument, nullptr, OPT_RECORD},
     {"replay", required_argument, nullptr, OPT_REPLAY},
@@ -147,6 +149,8 @@ int options_store(int code, const char* value, options_* out) {
         return 0;
     case OPT_DATA:
         return options_store_text("data", value, &out->data);
+    case OPT_FOLDER:
+        return options_store_text("folder", value, &out->folder);
     case OPT_RECORD:
         return options_store_text("record", value, &out->record);
     case OPT_REPLAY:
@@ -225,6 +229,8 @@ void options_print_usage(FILE* to) {
           "                       to 8, decimals allowed (default: as large as fits)\n"
           "      --data DIR       read the pictures and samples from DIR\n"
           "                       (default: the working folder)\n"
+          "      --folder DIR     keep the highscores and the games in DIR (default:\n"
+          "                       $XDG_DATA_HOME/cave, else ~/.local/share/cave)\n"
           "      --silent         play without sound\n"
           "      --seed N         the first game's cave is seed N, the next N+1, ...\n"
           "      --record FILE    write the seeds and keys of the games to FILE\n"
@@ -244,8 +250,9 @@ void options_print_usage(FILE* to) {
           "once with status 0: in play it says that the game is kept; on the end\n"
           "screens the score is saved first; a replay stops.\n"
           "\n"
-          "The highscore table, highscore.zelko, is kept in the working folder, and the\n"
-          "recordings of its games and of the last ten games in recordings/ beside it.\n"
+          "The highscore table, highscore.zelko, is kept in the player's folder (made on\n"
+          "first use), and the recordings of its games and of the last ten games in\n"
+          "recordings/ beside it. A recording over 16 MiB is not read.\n"
           "In play, F1 or ? shows the controls. In a replay, Space pauses and resumes,\n"
           "+ and - make it faster and slower, the right arrow steps one key while paused\n"
           "and Escape stops it.\n",

@@ -11,6 +11,7 @@ struct options_ {
     int windowed;       // --windowed, -w: a window sized to the monitor; --fullscreen: 0
     int silent;         // --silent: no sound at all
     const char* data;   // --data DIR: pictures and samples; null: working folder
+    const char* folder; // --folder DIR: the player's folder; null: the XDG data folder
     int has_seed;       // 1 when --seed was given
     unsigned seed;      // --seed N: the first game's seed
     const char* record; // --record FILE: keys and seeds written there

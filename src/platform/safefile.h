@@ -1,8 +1,9 @@
 // safefile: reaching and making the game's own files (the highscore table, a
-// recording) in folders other users may share. A path is followed through
-// descriptors, so the link whose owner was checked is the very link followed,
-// and new files are made exclusively in a folder held open, never through a
-// link.
+// recording) in folders other users may share. A path is walked part by part
+// through descriptors, so every link on the way (in a folder part as in the
+// last part) is checked before it is followed, and the link whose owner was
+// checked is the very link followed; new files are made exclusively in a
+// folder held open, never through a link.
 #pragma once
 #include <climits>
 #include <cstdint>
@@ -15,12 +16,18 @@ struct safefile_place_ {
     char name[NAME_MAX + 1]; // the last part of the path; it need not exist
 };
 
-/// Follows `path` to the file it leads to, which need not exist yet, link by
-/// link through descriptors; a link is followed only when the player or the
-/// superuser made it. 0 with *place filled (release it after), or an errno
-/// value: ELOOP for a loop, EPERM for a link made by another user, ENOENT
-/// when a folder on the way is missing, EISDIR for a path ending in '/'.
+/// Follows `path` to the file it leads to, which need not exist yet, part by
+/// part and link by link through descriptors; a link anywhere on the way is
+/// followed only when the player or the superuser made it. 0 with *place
+/// filled (release it after), or an errno value: ELOOP for a loop (more than
+/// 40 links), EPERM for a link made by another user, ENOENT when a folder on
+/// the way is missing, ENOTDIR when a part on the way is no folder, EISDIR
+/// for a path ending in '/', "." or "..".
 int safefile_resolve(const char* path, safefile_place_* place);
+
+/// The same walk; with `make_folders`, a folder missing on the way (not the
+/// last part) is made, readable by the player only, as `mkdir -p` would.
+int safefile_walk(const char* path, bool make_folders, safefile_place_* place);
 
 /// Closes the folder a place holds.
 void safefile_release(safefile_place_* place);
@@ -44,3 +51,6 @@ bool safefile_is_temporary_name(const char* name, const char* base);
 /// Opens `name` for reading if it is a regular file (a folder, pipe or
 /// device is refused, without blocking); its size into *size. Null else.
 FILE* safefile_open_plain(const char* name, int64_t* size);
+
+/// The same for `name` in the open `folder`, never through a link.
+FILE* safefile_open_plain_at(int folder, const char* name, int64_t* size);

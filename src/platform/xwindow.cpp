@@ -83,6 +83,62 @@ void xwindow_move(int x, int y) {
     XUNLOCK();
 }
 
+int xwindow_size(int* w, int* h) {
+    if (!_xwin.display || !xwindow_top())
+        return 0;
+    XLOCK();
+    XWindowAttributes a;
+    const int ok = XGetWindowAttributes(_xwin.display, xwindow_top(), &a);
+    if (ok) {
+        *w = a.width;
+        *h = a.height;
+    }
+    XUNLOCK();
+    return ok ? 1 : 0;
+}
+
+int xwindow_frame(int* w, int* h) {
+    if (!_xwin.display || !xwindow_top())
+        return 0;
+    XLOCK();
+    Display* d = _xwin.display;
+    Atom type;
+    int format;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    const bool got =
+        XGetWindowProperty(d, xwindow_top(), XInternAtom(d, "_NET_FRAME_EXTENTS", False), 0, 4,
+                           False, XA_CARDINAL, &type, &format, &count, &left, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 4;
+    if (got) {
+        const long* sides = reinterpret_cast<const long*>(data); // left, right, top, bottom
+        *w = int(sides[0] + sides[1]);
+        *h = int(sides[2] + sides[3]);
+    }
+    if (data)
+        XFree(data);
+    XUNLOCK();
+    return got ? 1 : 0;
+}
+
+void xwindow_allow_resize(int min_w, int min_h) {
+    if (!_xwin.display || !xwindow_top())
+        return;
+    XLOCK();
+    XSizeHints* hints = XAllocSizeHints();
+    long given = 0;
+    if (hints) {
+        XGetWMNormalHints(_xwin.display, xwindow_top(), hints, &given);
+        hints->flags = (hints->flags & ~(PMaxSize | PBaseSize)) | PMinSize;
+        hints->min_width = min_w;
+        hints->min_height = min_h;
+        XSetWMNormalHints(_xwin.display, xwindow_top(), hints);
+        XFree(hints);
+        XFlush(_xwin.display);
+    }
+    XUNLOCK();
+}
+
 void xwindow_set_fullscreen(int on) {
     if (!_xwin.display || !xwindow_top())
         return;

@@ -1,6 +1,7 @@
 // panel: the status panel at the bottom left (the player's stats, health and
-// fullness in warning colours) and the inventory strip at the right edge
-// (60 slots, as many usable as the player's strength allows).
+// fullness in warning colours, the room the player is in and the deepest one
+// reached) and the inventory strip at the right edge (60 slots, as many
+// usable as the player's strength allows).
 #include "render/panel.h"
 
 #include <allegro.h>
@@ -13,6 +14,7 @@
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
+#include "world/room.h"
 #include "world/state.h"
 
 namespace {
@@ -93,6 +95,27 @@ int panel_wields_wand(const character_* being) {
     return being->weapon && strcmp(being->weapon->name, "wand") == 0;
 }
 
+/// The room lines stand in the panel's last row, under the columns above.
+constexpr int ROOMS_Y = 752;
+
+/// The deepest room entered: the highest number of the cave's rooms (each
+/// one in the list was entered); 0 without a cave.
+int panel_deepest_room() {
+    int deepest = 0;
+    for (const room_* room = cave; room; room = room->next)
+        if (room->number > deepest)
+            deepest = room->number;
+    return deepest;
+}
+
+/// Paints the room the player is in and the deepest one reached.
+void panel_rooms(BITMAP* bitmap) {
+    if (!current_room)
+        return;
+    panel_line(bitmap, "ROOM: ", current_room->number, 0, ROOMS_Y, WHITE);
+    panel_line(bitmap, "DEEPEST: ", panel_deepest_room(), 128, ROOMS_Y, WHITE);
+}
+
 /// Copies one strip picture opaquely into a slot.
 void panel_slot(BITMAP* bitmap, int slot, int x, int y) {
     BITMAP* picture = panel_picture(inventorypic[slot]);
@@ -167,6 +190,7 @@ void draw_properties(BITMAP* bitmap, RGB* palette, character_* character) {
     if (panel_wields_wand(character))
         panel_right_drawn[RIGHT_ZAP] =
             panel_line(bitmap, "ZAP DAMAGE DEALT: ", c.zap_damage, RIGHT_X, 736, WHITE);
+    panel_rooms(bitmap);
 }
 
 void draw_inventory(BITMAP* bitmap, RGB* palette, character_* character) {

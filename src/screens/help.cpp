@@ -11,7 +11,7 @@ void help_show_sheet() {
     BITMAP* kept = create_bitmap(1024, 768);
     BITMAP* sheet = create_bitmap(1024, 768);
     if (kept && sheet && assets_shown(kept)) {
-        assets_load_screen(sheet, "ControlInfo.bmp");
+        assets_load_screen(sheet, "ControlHelp.bmp");
         assets_show(sheet);
         zelkokey_wait_quietly(0);
         zelkokey_wait_quietly(1);

@@ -365,8 +365,8 @@ std::string assets_path(const char* name) {
 const char* const assets_required_files[] = {
     "user.bmp",         "user_dead.bmp",    "TitelScreen.bmp",  "StoryScreen1.bmp",
     "StoryScreen2.bmp", "StoryScreen3.bmp", "StoryScreen4.bmp", "ControlInfo.bmp",
-    "ByeBye.bmp",       "GameOver.bmp",     "lugn.wav",         "quiet.wav",
-    "end.wav"};
+    "ControlHelp.bmp",  "ByeBye.bmp",       "GameOver.bmp",     "lugn.wav",
+    "quiet.wav",        "end.wav"};
 const int assets_required_count = sizeof assets_required_files / sizeof assets_required_files[0];
 
 int assets_table_file_count() {

@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <ctime>
 
+#include "platform/display.h"
 #include "platform/leave.h"
 #include "tape/recording.h"
 
@@ -66,18 +67,15 @@ void keyboard_check_leave() {
         leave_hook();
 }
 
-/// What a replay's pauses run at every look at the viewer's keys: the
-/// switch keys and a request to end.
-void keyboard_idle() {
-    zelkokey_check_switches();
-    keyboard_check_leave();
+/// 1 while Alt (or AltGr) is held.
+bool keyboard_alt_held() {
+    return key[KEY_ALT] || key[KEY_ALTGR];
 }
 
 /// 1 if the switch key, when down, is a switch now (Alt as it asks, and
 /// no name being typed unless it works there too).
 bool keyboard_switch_applies(const zelkokey_switch_& s) {
-    const bool alt = key[KEY_ALT] || key[KEY_ALTGR];
-    return alt == (s.with_alt != 0) && (s.in_text || !typing_text);
+    return keyboard_alt_held() == (s.with_alt != 0) && (s.in_text || !typing_text);
 }
 
 /// 1 if `scancode` belongs to a switch key that is down: one that acted, or
@@ -101,10 +99,53 @@ int keyboard_scan_command() {
     return -2;
 }
 
+/// The keys that call up the control sheet: F1, and the key of `?`.
+constexpr int help_keys[] = {KEY_F1, KEY_SLASH};
+
+/// 1 if `scancode` is a key of the control sheet.
+bool keyboard_is_help_key(int scancode) {
+    for (int k : help_keys)
+        if (k == scancode)
+            return true;
+    return false;
+}
+
 /// The player asks for the control sheet: F1, or the key of `?`.
 bool keyboard_help_asked() {
-    return (key[KEY_F1] && !keyboard_switch_hides(KEY_F1)) ||
-           (key[KEY_SLASH] && !keyboard_switch_hides(KEY_SLASH));
+    for (int k : help_keys)
+        if (key[k] && !keyboard_switch_hides(k))
+            return true;
+    return false;
+}
+
+/// 1 if a typed key (readkey's value) only steers the program, with Alt held
+/// as `alt` says: a switch key that works while a name is typed (F11, Alt+
+/// Enter), or a key of the control sheet. It is never a typed character.
+bool keyboard_typed_steers(int typed, bool alt) {
+    const int scancode = (typed >> 8) & 0xff;
+    if (scancode == KEY_F1 || (typed & 0xff) == '?')
+        return true;
+    for (int i = 0; i < switch_count; i++)
+        if (switches[i].scancode == scancode && switches[i].in_text &&
+            alt == (switches[i].with_alt != 0))
+            return true;
+    return false;
+}
+
+/// The library hands every key it puts in the key buffer to this first, at
+/// the moment it goes down (Alt as it was then): the keys that only steer the
+/// program never reach the buffer, so no name box takes them for typing.
+int keyboard_buffer_filter(int typed) {
+    return keyboard_typed_steers(typed, keyboard_alt_held()) ? 0 : typed;
+}
+
+/// What the game does at every look at the real keyboard, in a wait or in a
+/// replay's pause: the switch keys act, the display looks at its window, and
+/// a request to end the program is handed on.
+void keyboard_idle() {
+    zelkokey_check_switches();
+    display_watch();
+    keyboard_check_leave();
 }
 
 } // namespace
@@ -115,8 +156,10 @@ static_assert(int(ZELKOKEY_ESCAPE) == int(RECORDING_KEY_LOWEST) &&
               "the codes a recording holds are the action codes");
 
 void zelkokey_add_switch(const zelkokey_switch_* entry) {
-    // The switch keys act during a replay's pauses too.
+    // The switch keys act during a replay's pauses too, and never reach the
+    // key buffer where they would be typed.
     recording_set_idle(keyboard_idle);
+    keyboard_callback = keyboard_buffer_filter;
     if (entry && switch_count < max_switches) {
         switches[switch_count] = *entry;
         switch_down[switch_count++] = false;
@@ -157,7 +200,7 @@ void zelkokey_poll() {
     nanosleep(&pause, nullptr);
     // Last, so that a switch key that went down while we slept is taken
     // before the waits look at the keys.
-    zelkokey_check_switches();
+    keyboard_idle();
 }
 
 void zelkokey_set_typing(int on) {
@@ -184,7 +227,7 @@ void zelkokey_set_poll(void (*poll)()) {
 
 int zelkokey_check_for_key() {
     for (int sc = 0; sc <= last_plain_scancode; sc++)
-        if (key[sc] && !keyboard_switch_hides(sc))
+        if (key[sc] && !keyboard_switch_hides(sc) && !keyboard_is_help_key(sc))
             return 1;
     return 0;
 }
@@ -230,9 +273,13 @@ int zelkokey_read_key() {
     int c;
     if (recording_replayed(REC_CHAR, &c))
         return c;
-    while (!keypressed())
-        zelkokey_poll();
-    return recording_kept(REC_CHAR, readkey());
+    for (;;) {
+        while (!keypressed())
+            zelkokey_poll();
+        c = readkey();
+        if (!keyboard_typed_steers(c, keyboard_alt_held()))
+            return recording_kept(REC_CHAR, c);
+    }
 }
 
 int zelkokey_held(int scancode) {

@@ -39,7 +39,9 @@ void zelkokey_clear_switches();
 /// poll point, and by any loop that watches the keyboard on its own.
 void zelkokey_check_switches();
 
-/// 1 if any key with a scancode from 0 to 114 is held (modifiers don't count).
+/// 1 if any key with a scancode from 0 to 114 is held; the modifiers, the
+/// switch keys and the keys of the control sheet (F1, ?) don't count: they
+/// only steer the program and are never "any key".
 int zelkokey_check_for_key();
 
 /// Waits until a command key is held and returns its action code, or
@@ -77,7 +79,8 @@ void zelkokey_wait_press();
 /// The standard wait: until no key is held, then until a key is held.
 void zelkokey_wait_fresh();
 
-/// Waits for a typed character and returns readkey()'s value.
+/// Waits for a typed character and returns readkey()'s value; the keys that
+/// only steer the program (F11, Alt+Enter, F1, ?) are passed over.
 int zelkokey_read_key();
 
 /// 1 if the key with this scancode is down: the game's own look at a key

@@ -118,10 +118,12 @@ SAMPLE* sound_load(const char* name) {
 }
 
 void sound_init(int silent) {
-    if (silent)
-        return;
+    // M is the music switch in a silent run too, so that it never counts as
+    // any key, whatever the run plays.
     static const zelkokey_switch_ music_switch = {KEY_M, 0, 0, sound_switch_music};
     zelkokey_add_switch(&music_switch);
+    if (silent)
+        return;
     detect_digi_driver(DIGI_AUTODETECT);
     // The game plays one sample at a time, so that voice may use the
     // mixer's whole range instead of a share kept for others.

@@ -3,8 +3,8 @@
 
 struct SAMPLE;
 
-/// Installs sound if a device exists and `silent` is 0, with M as the music
-/// switch; otherwise the game runs silent.
+/// Makes M the music switch, and installs sound if a device exists and
+/// `silent` is 0; otherwise the game runs silent.
 void sound_init(int silent);
 
 /// Stops the current music and plays the named WAV file looping.

@@ -1,21 +1,25 @@
 // highscore_file: the table of the fifteen best as it is kept on disk.
 //
-// The table is kept in "highscore.zelko": one 154-byte record per entry, best
-// first, each a 32-bit little-endian signed score and a 150-byte name field.
-// The bytes are laid out one by one, so a file saved on one machine reads the
-// same on any other. Saving never writes into the old file where it can help
-// it: the new table goes to a temporary file beside it, takes the old one's
-// mode, owner and group, is flushed to disk and then renamed over the old one,
-// so a crash, a full disk or a file-size limit leaves the previous table as it
-// was. Only a plain file is ever replaced (or a new one made): a device, pipe,
-// socket or folder in the table's place is left exactly as it is. A table
-// reached through a link is saved beside the file the link leads to, each
-// link checked and followed through the same descriptor. The save leaves alone
-// a table the player cannot read (it would lose its entries) or has made
-// read-only; a table whose owner or group the player cannot give a new file is
-// written in place instead, so that everyone who could write it still can.
-// Every save that does not happen is said on stderr (and by the highscore
-// screen under the table).
+// The table is kept in "highscore.zelko" in the player's folder (see
+// tape/player_folder), reached through the folder's descriptor: one 154-byte
+// record per entry, best first, each a 32-bit little-endian signed score and a
+// 150-byte name field. The bytes are laid out one by one, so a file saved on
+// one machine reads the same on any other. Saving never writes into the old
+// file where it can help it: the new table goes to a temporary file beside it,
+// takes the old one's mode, owner and group (a new table: the folder's owner
+// and group), is flushed to disk and is then exchanged with the old one; what
+// the exchange displaced is looked at, and only the very plain file that was
+// checked is removed: anything else (another game's newer table, a pipe
+// swapped in) is put back and the save refused. A new table goes in only
+// where there still is nothing. So a crash, a full disk or a file-size limit
+// leaves the previous table as it was, and no device, pipe, socket or folder
+// in the table's place is ever replaced. The save leaves alone a table the
+// player cannot read (it would lose its entries) or has made read-only; a
+// table whose owner or group the player cannot give a new file is written in
+// place instead, so that everyone who could write it still can, but only when
+// the whole table is sure to fit (the file-size limit, room on the disk): in
+// one write, then synced. Every save that does not happen is said on stderr
+// (and by the highscore screen under the table).
 #include "tape/highscore_file.h"
 
 #include <cerrno>
@@ -24,16 +28,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/safefile.h"
-
-const char* highscore_file = "highscore.zelko";
+#include "tape/player_folder.h"
 
 namespace {
 
@@ -78,49 +80,34 @@ void record_encode(const highscore_* entry, unsigned char* record) {
 
 /// Why the last save did not happen, as the highscore screen says it; empty
 /// when it did.
-char save_problem[96];
+char save_problem[128];
+
+/// Run in every save just before the new table takes the old one's place.
+void (*before_replace)() = nullptr;
 
 /// Notes a save that does not happen: `reason` on the screen's line, and
 /// with the system's `error` (0 for none) on stderr. Returns false.
 bool save_refuse(const char* reason, int error) {
     snprintf(save_problem, sizeof save_problem, "%s", reason);
-    fprintf(stderr, "cave: %s: the score is not saved: %s%s%s%s\n", highscore_file, reason,
-            error ? " (" : "", error ? strerror(error) : "", error ? ")" : "");
+    fprintf(stderr, "cave: %s: the score is not saved: %s%s%s%s\n", player_folder_table_path(),
+            reason, error ? " (" : "", error ? strerror(error) : "", error ? ")" : "");
     return false;
 }
 
-/// The short reason for a save that failed with `error` while the table's
-/// folder was reached or written.
-const char* save_reason(int error) {
-    switch (error) {
-    case ELOOP:
-        return "a link loops";
-    case EPERM:
-        return "a link was made by another user";
-    case ENOENT:
-    case ENOTDIR:
-        return "a link or folder leads nowhere";
-    case EISDIR:
-        return "the table is not a file";
-    case ENOSPC:
-    case EDQUOT:
-        return "the disk is full";
-    case EFBIG:
-        return "the file size limit is reached";
-    case ENAMETOOLONG:
-        return "the name is too long";
-    case EACCES:
-    case EROFS:
-        return "its folder cannot be written";
-    default:
-        return "the table cannot be written";
-    }
+/// Notes a save that failed with `error`; returns false.
+bool save_fail(int error) {
+    return save_refuse(player_folder_reason(error), error);
 }
 
-/// True if the existing plain file at the place can be opened and its first
-/// bytes read.
-bool table_readable(const safefile_place_* place) {
-    int fd = openat(place->folder, place->name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+/// True if the two are the same file.
+bool same_file(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+/// True if the existing plain file `name` in `folder` can be opened and its
+/// first bytes read.
+bool table_readable(int folder, const char* name) {
+    int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     unsigned char buffer[HIGHSCORE_RECORD];
@@ -134,44 +121,22 @@ bool table_readable(const safefile_place_* place) {
     return got >= 0;
 }
 
-/// Checks what the place holds: nothing yet (*exists false), or a plain
-/// table the player can read and write (its details in *info). False, after
-/// saying why, for anything else: no device, pipe, socket or folder is ever
-/// replaced, nor a table whose entries would be lost or that is read-only.
-bool table_may_replace(const safefile_place_* place, bool* exists, struct stat* info) {
-    *exists = fstatat(place->folder, place->name, info, AT_SYMLINK_NOFOLLOW) == 0;
+/// Checks what the table's place holds: nothing yet (*exists false), or a
+/// plain table the player can read and write (its details in *info). False,
+/// after saying why, for anything else: no device, pipe, socket or folder is
+/// ever replaced, nor a table whose entries would be lost or that is
+/// read-only.
+bool table_may_replace(int folder, const char* name, bool* exists, struct stat* info) {
+    *exists = fstatat(folder, name, info, AT_SYMLINK_NOFOLLOW) == 0;
     if (!*exists)
-        return errno == ENOENT || save_refuse(save_reason(errno), errno);
+        return errno == ENOENT || save_fail(errno);
     if (!S_ISREG(info->st_mode))
         return save_refuse("the table is not a file", 0);
-    if (!table_readable(place))
+    if (!table_readable(folder, name))
         return save_refuse("the table cannot be read", errno ? errno : EIO);
-    if (!(info->st_mode & 0222) || faccessat(place->folder, place->name, W_OK, AT_EACCESS) != 0)
+    if (!(info->st_mode & 0222) || faccessat(folder, name, W_OK, AT_EACCESS) != 0)
         return save_refuse("the table is read-only", 0);
     return true;
-}
-
-/// Removes from the folder the temporary files of earlier saves of `name`
-/// that never finished: only the player's own, of exactly the names a save
-/// makes, untouched for more than an hour (a save takes well under a second;
-/// whether its process still runs cannot be told for another host's save).
-void table_remove_stale(int folder, const char* name) {
-    int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            close(fd);
-        return;
-    }
-    const time_t hour_ago = time(nullptr) - 3600;
-    while (dirent* entry = readdir(dir)) {
-        struct stat info;
-        if (safefile_is_temporary_name(entry->d_name, name) &&
-            fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_mtime < hour_ago)
-            unlinkat(dirfd(dir), entry->d_name, 0);
-    }
-    closedir(dir);
 }
 
 /// Writes all `size` bytes to `fd` from its start; false on any failure.
@@ -189,23 +154,50 @@ bool fd_write_all(int fd, const unsigned char* bytes, size_t size) {
     return true;
 }
 
+/// 0 when a table of `size` bytes is sure to fit whole into the open file
+/// `fd` (of status `info`): within the file-size limit, with room on the
+/// disk for every byte (reserved first); else the errno value of what
+/// stands in the way.
+int table_fits(int fd, const struct stat& info, size_t size) {
+    rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        limit.rlim_cur < size)
+        return EFBIG;
+    if (fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) == 0)
+        return 0;
+    // A file system that reserves nothing: only a file whose bytes are all
+    // on the disk already is sure to take the table.
+    const bool whole = info.st_size >= off_t(size) && info.st_blocks * 512 >= off_t(size);
+    return errno == EOPNOTSUPP && whole ? 0 : errno;
+}
+
 /// Writes the table into the old file itself, for a table whose owner or
 /// group the player may not give a new file: everyone who could write it
-/// before still can. Only the very file checked is written.
-bool table_write_in_place(const safefile_place_* place, const struct stat* checked,
+/// before still can. Only the very file checked is written, and only when
+/// the whole table fits: in one write, then synced.
+bool table_write_in_place(int folder, const char* name, const struct stat* checked,
                           const unsigned char* bytes, size_t size) {
-    int fd = openat(place->folder, place->name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    int fd = openat(folder, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return save_refuse(save_reason(errno), errno);
+        return save_fail(errno);
     struct stat info;
-    bool same = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == checked->st_dev &&
-                info.st_ino == checked->st_ino;
-    bool ok =
-        same && fd_write_all(fd, bytes, size) && ftruncate(fd, off_t(size)) == 0 && fsync(fd) == 0;
-    int error = errno;
+    bool same = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && same_file(info, *checked);
+    int error = same ? table_fits(fd, info, size) : 0;
+    if (same && !error) {
+        ssize_t done;
+        do
+            done = pwrite(fd, bytes, size, 0);
+        while (done < 0 && errno == EINTR);
+        error = done == ssize_t(size) ? 0 : done < 0 ? errno : EIO;
+    }
+    if (same && !error && info.st_size > off_t(size) && ftruncate(fd, off_t(size)) != 0)
+        error = errno;
+    if (same && !error && fsync(fd) != 0)
+        error = errno;
     close(fd);
-    return ok || save_refuse(same ? save_reason(error) : "the table changed while saving",
-                             same ? error : 0);
+    if (!same)
+        return save_refuse("the table changed while saving", 0);
+    return !error || save_fail(error);
 }
 
 /// Fills the new file: the bytes, the old table's mode, owner and group (the
@@ -228,53 +220,90 @@ bool table_fill_temporary(int fd, const struct stat* old, const unsigned char* b
            fd_write_all(fd, bytes, size) && fsync(fd) == 0;
 }
 
-/// Puts the finished temporary file in the table's place, when the place
-/// still holds what was checked a moment before (nothing, or that file).
-bool table_rename(const safefile_place_* place, const char* temporary, bool exists,
-                  const struct stat* checked) {
+/// Where the file system cannot exchange two names (NFS): the place is
+/// looked at a last time just before the rename instead.
+bool table_rename_after_look(int folder, const char* temporary, const char* name,
+                             const struct stat* checked) {
     struct stat now;
-    bool there = fstatat(place->folder, place->name, &now, AT_SYMLINK_NOFOLLOW) == 0;
-    if (there != exists || (exists && (!S_ISREG(now.st_mode) || now.st_dev != checked->st_dev ||
-                                       now.st_ino != checked->st_ino)))
-        return save_refuse("the table changed while saving", 0);
-    // Where there was nothing, nothing that appeared meanwhile is replaced.
-    int done =
-        exists ? renameat(place->folder, temporary, place->folder, place->name)
-               : renameat2(place->folder, temporary, place->folder, place->name, RENAME_NOREPLACE);
-    return done == 0 || save_refuse(save_reason(errno), errno);
+    bool same = fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode) &&
+                same_file(now, *checked);
+    if (same && renameat(folder, temporary, folder, name) == 0)
+        return true;
+    int error = errno;
+    unlinkat(folder, temporary, 0);
+    return same ? save_fail(error) : save_refuse("the table changed while saving", 0);
 }
 
-/// Saves the bytes at the place when its table may be replaced: written to a
-/// temporary file beside it, with the old table's owner, and renamed over it;
-/// written in place when the owner cannot be kept so. False after a message.
-bool table_save(const safefile_place_* place, const unsigned char* bytes, size_t size) {
+/// Puts the finished temporary file (`made`) in the table's place. A new
+/// table goes in only where there still is nothing. An old one is exchanged
+/// with it, and what that displaced is looked at through the temporary name:
+/// only the very plain file that was checked is removed; anything else is
+/// exchanged back and the save refused. The temporary name is left only
+/// when it holds something that is not the run's.
+bool table_replace(int folder, const char* temporary, const char* name, bool exists,
+                   const struct stat* checked, const struct stat* made) {
+    if (before_replace)
+        before_replace();
+    if (!exists) {
+        if (renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0)
+            return true;
+        int error = errno;
+        unlinkat(folder, temporary, 0);
+        return error == EEXIST ? save_refuse("the table changed while saving", 0)
+                               : save_fail(error);
+    }
+    if (renameat2(folder, temporary, folder, name, RENAME_EXCHANGE) != 0) {
+        if (errno == EINVAL)
+            return table_rename_after_look(folder, temporary, name, checked);
+        int error = errno;
+        unlinkat(folder, temporary, 0);
+        return save_fail(error);
+    }
+    struct stat displaced;
+    bool there = fstatat(folder, temporary, &displaced, AT_SYMLINK_NOFOLLOW) == 0;
+    if (there && S_ISREG(displaced.st_mode) && same_file(displaced, *checked)) {
+        unlinkat(folder, temporary, 0);
+        return true;
+    }
+    renameat2(folder, temporary, folder, name, RENAME_EXCHANGE);
+    if (fstatat(folder, temporary, &displaced, AT_SYMLINK_NOFOLLOW) == 0 &&
+        same_file(displaced, *made))
+        unlinkat(folder, temporary, 0);
+    return save_refuse("the table changed while saving", 0);
+}
+
+/// Saves the bytes as the table `name` of `folder` when it may be replaced:
+/// written to a temporary file beside it, with the old table's owner, and
+/// put in its place; written in place when the owner cannot be kept so.
+/// False after a message.
+bool table_save(int folder, const char* name, const unsigned char* bytes, size_t size) {
     bool exists;
     struct stat old;
-    if (!table_may_replace(place, &exists, &old))
+    if (!table_may_replace(folder, name, &exists, &old))
         return false;
-    table_remove_stale(place->folder, place->name);
+    player_folder_sweep(folder, name);
     char temporary[NAME_MAX + 1];
-    int fd = safefile_create_temporary(place->folder, place->name, temporary, sizeof temporary);
+    int fd = player_folder_create_temporary(folder, name, temporary, sizeof temporary);
     if (fd < 0)
-        return save_refuse(save_reason(errno), errno);
+        return save_fail(errno);
     bool may_own;
-    bool filled = table_fill_temporary(fd, exists ? &old : nullptr, bytes, size, &may_own);
+    struct stat made;
+    bool filled = table_fill_temporary(fd, exists ? &old : nullptr, bytes, size, &may_own) &&
+                  fstat(fd, &made) == 0;
     int error = errno;
     if (close(fd) != 0 && filled) {
         filled = false;
         error = errno;
     }
-    if (!filled || !table_rename(place, temporary, exists, &old)) {
-        unlinkat(place->folder, temporary, 0);
-        if (!filled && !may_own)
-            return table_write_in_place(place, &old, bytes, size);
-        return filled ? false : save_refuse(save_reason(error), error);
+    if (!filled) {
+        unlinkat(folder, temporary, 0);
+        if (!may_own)
+            return table_write_in_place(folder, name, &old, bytes, size);
+        return save_fail(error);
     }
-    int dir = openat(place->folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
+    if (!table_replace(folder, temporary, name, exists, &old, &made))
+        return false;
+    player_folder_sync(folder);
     return true;
 }
 
@@ -294,7 +323,9 @@ void highscore_read(highscore_* table, int count) {
     // Only a plain file is read: a folder or a pipe of that name gives the
     // default table instead of an error or a game that hangs.
     int64_t size = 0;
-    FILE* file = highscore_file ? safefile_open_plain(highscore_file, &size) : nullptr;
+    const int folder = player_folder_fd();
+    FILE* file =
+        folder >= 0 ? safefile_open_plain_at(folder, player_folder_table(), &size) : nullptr;
     if (file) {
         held = fread(&bytes[0], 1, bytes.size(), file);
         fclose(file);
@@ -309,7 +340,7 @@ void highscore_read(highscore_* table, int count) {
 }
 
 int highscore_save(const highscore_* table, int count) {
-    if (!table || count <= 0 || !highscore_file)
+    if (!table || count <= 0)
         return 1;
     size_t size = size_t(count) * HIGHSCORE_RECORD;
     std::string bytes(size, '\0');
@@ -318,21 +349,22 @@ int highscore_save(const highscore_* table, int count) {
         record_encode(&table[i], data + size_t(i) * HIGHSCORE_RECORD);
 
     save_problem[0] = 0;
-    safefile_place_ place;
-    int error = safefile_resolve(highscore_file, &place);
-    if (error) {
-        save_refuse(save_reason(error), error);
+    if (player_folder_fd() < 0) {
+        save_refuse(player_folder_problem(), 0);
     } else {
         struct sigaction ignore = {}, old = {};
         ignore.sa_handler = SIG_IGN;
         sigaction(SIGXFSZ, &ignore, &old);
-        table_save(&place, data, size);
+        table_save(player_folder_fd(), player_folder_table(), data, size);
         sigaction(SIGXFSZ, &old, nullptr);
-        safefile_release(&place);
     }
     return save_problem[0] == 0;
 }
 
 const char* highscore_save_problem() {
     return save_problem;
+}
+
+void highscore_set_before_replace(void (*run)()) {
+    before_replace = run;
 }

@@ -1,5 +1,6 @@
-// highscore_file: the table of the fifteen best, kept in "highscore.zelko":
-// its records, reading it and saving it.
+// highscore_file: the table of the fifteen best, kept in "highscore.zelko"
+// in the player's folder (tape/player_folder): its records, reading it and
+// saving it.
 #pragma once
 #include <cstdint>
 
@@ -11,11 +12,12 @@ struct highscore_ {
 };
 
 /// Fills the table from the file. Records the file holds in full are kept;
-/// the rest, or all of them when there is no file, come from the default table.
+/// the rest, or all of them when there is no file (or no player's folder),
+/// come from the default table.
 void highscore_read(highscore_* table, int count);
 
 /// Saves the table: written whole to a temporary file beside the table file,
-/// then renamed over it. On any failure the old file stays as it was, and
+/// then put in its place. On any failure the old file stays as it was, and
 /// the reason is said on stderr; a file-size limit only fails the save (its
 /// signal is ignored meanwhile). 1 when the table was saved.
 int highscore_save(const highscore_* table, int count);
@@ -27,5 +29,6 @@ const char* highscore_save_problem();
 /// Stores a name into an entry: at most 149 characters, zeros after them.
 void highscore_set_name(highscore_* entry, const char* name);
 
-/// The file name the table is kept in (tests may point it elsewhere).
-extern const char* highscore_file;
+/// Runs `run` in every save just before the new table takes the old one's
+/// place (tests: another game's save at that moment); null: nothing.
+void highscore_set_before_replace(void (*run)());

@@ -7,25 +7,29 @@
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/display.h"
 #include "platform/safefile.h"
 
 namespace {
 
-/// One event line of a loaded recording.
+/// One event line of a loaded recording, in eight bytes: a tape takes at
+/// most about the size of its file (every event line is at least six bytes).
 struct recording_line_ {
-    int kind;        // a recording_kind
-    long long value; // the seed, code, number, character or scancode
-    int held;        // held lines: 1 when the key was down
-    int number;      // its line number in the file
-    recording_line_* next;
+    int32_t value;        // the code, number, character or scancode; a seed's 32 bits
+    uint32_t number : 27; // its line number in the file (a file within the
+                          // size limit has fewer lines)
+    uint32_t kind : 4;    // a recording_kind
+    uint32_t held : 1;    // held lines: 1 when the key was down
 };
 
 /// How each kind of line is written, what it may hold, and what the game
@@ -67,13 +71,15 @@ constexpr int standard_pause_ms = 150;
 recording_mode mode = MODE_OFF;
 int version = RECORDING_VERSION; // the version of the recording replayed
 char file_name[1024];
-FILE* out = nullptr;             // the file written while recording
+FILE* out = nullptr;                  // the file written while recording
 safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
-recording_line_* tape = nullptr; // every event line loaded
-recording_line_* next_line = nullptr;
-int left_at = 0;     // the line number of the tape's "left" line, or 0
-int last_number = 0; // line number of the last line replayed
-int depth = 0;       // keyboard routines running, one inside another
+std::string held_back;                // the lines written before it is made
+recording_line_* tape = nullptr;      // every event line loaded, in order
+recording_line_* tape_end = nullptr;
+recording_line_* next_line = nullptr; // tape_end when used up
+int left_at = 0;                      // the line number of the tape's "left" line, or 0
+int last_number = 0;                  // line number of the last line replayed
+int depth = 0;                        // keyboard routines running, one inside another
 int pause_ms = 0;
 int watching = 0;
 int last_kind = -1; // the last answer paused for, and its value
@@ -118,13 +124,15 @@ __attribute__((format(printf, 1, 2))) int recording_refuse(const char* format, .
 
 /// Frees the loaded lines.
 void recording_free() {
-    while (tape) {
-        recording_line_* line = tape;
-        tape = line->next;
-        free(line);
-    }
-    next_line = nullptr;
+    free(tape);
+    tape = tape_end = next_line = nullptr;
     left_at = 0;
+}
+
+/// The number a line holds, as the game uses it (a seed's 32 bits unsigned).
+long long recording_value(const recording_line_* line) {
+    return line->kind == REC_GAME ? static_cast<long long>(static_cast<uint32_t>(line->value))
+                                  : line->value;
 }
 
 /// Reads the numbers of a line of kind k from `text`; false if they are
@@ -145,9 +153,9 @@ bool recording_parse_numbers(const char* text, int k, recording_line_* line) {
         return false;
     if (k == REC_HELD && numbers[1] != 0 && numbers[1] != 1)
         return false;
-    line->kind = k;
-    line->value = numbers[0];
-    line->held = static_cast<int>(numbers[1]);
+    line->kind = uint32_t(k) & 15;
+    line->value = static_cast<int32_t>(static_cast<uint32_t>(numbers[0]));
+    line->held = numbers[1] != 0;
     return true;
 }
 
@@ -161,41 +169,60 @@ bool recording_parse(const char* text, recording_line_* line) {
     return false;
 }
 
-/// One line of the file, read whole whatever its length (comment lines may
-/// be long); `cut` is set for a last line without its line end.
+/// One line of the loaded file: where it starts and its length, without
+/// its line end (and a carriage return before it); `cut` for a last line
+/// without its line end.
 struct recording_text_ {
     char* text = nullptr;
-    size_t capacity = 0;
+    size_t length = 0;
     bool cut = false;
 };
 
-/// Reads the next line into *line without its line end (and a carriage
-/// return before it); false at the end of the file or on a read error.
-bool recording_read_text(FILE* in, recording_text_* line) {
-    ssize_t length = getline(&line->text, &line->capacity, in);
-    if (length < 0)
+/// The loaded file: its bytes (and a zero after them) and how far it is read.
+struct recording_file_ {
+    char* bytes;
+    size_t size;
+    size_t at;
+};
+
+/// Finds the next line of the file; false at its end.
+bool recording_next_text(recording_file_* file, recording_text_* line) {
+    if (file->at >= file->size)
         return false;
-    line->cut = length == 0 || line->text[length - 1] != '\n';
-    if (!line->cut)
-        line->text[--length] = 0;
-    if (length > 0 && line->text[length - 1] == '\r')
-        line->text[--length] = 0;
+    line->text = file->bytes + file->at;
+    const size_t left = file->size - file->at;
+    const char* end = static_cast<const char*>(memchr(line->text, '\n', left));
+    line->cut = !end;
+    line->length = end ? size_t(end - line->text) : left;
+    file->at += line->length + (end ? 1 : 0);
+    if (line->length > 0 && line->text[line->length - 1] == '\r')
+        line->length--;
     return true;
 }
 
-/// True for a line the loader skips: empty, only spaces and tabs, or a comment.
-bool recording_skipped(const char* text) {
-    text += strspn(text, " \t");
-    return text[0] == 0 || text[0] == '#';
+/// Ends the line's text with a zero, in the place of its line end.
+const char* recording_terminate(recording_text_* line) {
+    line->text[line->length] = 0;
+    return line->text;
 }
 
-/// Checks the version line: "cave recording " and digits only, which must
-/// be this game's version; 0 after a message naming line 1 when not.
-int recording_check_version(FILE* in, recording_text_* line) {
+/// True for a line the loader skips: empty, only spaces and tabs, or a comment.
+bool recording_skipped(const recording_text_& line) {
+    size_t i = 0;
+    while (i < line.length && (line.text[i] == ' ' || line.text[i] == '\t'))
+        i++;
+    return i == line.length || line.text[i] == '#';
+}
+
+/// Checks the version line: "cave recording " and digits only, a version
+/// this game reads; 0 after a message naming line 1 when not.
+int recording_check_version(recording_file_* file) {
     const char prefix[] = "cave recording ";
+    recording_text_ line;
     const char* digits = nullptr;
-    if (recording_read_text(in, line) && strncmp(line->text, prefix, sizeof prefix - 1) == 0)
-        digits = line->text + sizeof prefix - 1;
+    if (recording_next_text(file, &line) &&
+        strncmp(recording_terminate(&line), prefix, sizeof prefix - 1) == 0)
+        digits = line.text + sizeof prefix - 1;
     if (!digits || !digits[0] || strspn(digits, "0123456789") != strlen(digits))
         return recording_refuse("not a recording of this game (line 1 is not \"cave recording "
                                 "%d\")",
@@ -213,14 +240,25 @@ int recording_check_version(FILE* in, recording_text_* line) {
     return 1;
 }
 
-/// Adds one event line to the end of the tape at *tail; 0 after a message
-/// when it is damaged or cannot be kept.
-int recording_keep_line(const char* text, int number, recording_line_*** tail) {
+/// Counts the lines after the version line that may be event lines (not
+/// skipped, and at least as long as "press", the shortest): the tape holds
+/// at most that many, each from six bytes of the file or more.
+size_t recording_count_events(recording_file_ file) {
+    size_t count = 0;
+    recording_text_ line;
+    while (recording_next_text(&file, &line))
+        count += line.length >= 5 && !recording_skipped(line);
+    return count;
+}
+
+/// Adds one event line to the end of the tape; 0 after a message when it is
+/// damaged.
+int recording_keep_line(const char* text, int number) {
     recording_line_ line = {};
-    line.number = number;
+    line.number = uint32_t(number);
     if (!recording_parse(text, &line))
         return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
-    if (!tape && line.kind != REC_GAME)
+    if (tape_end == tape && line.kind != REC_GAME)
         return recording_refuse("line %d: the first event must be \"game SEED\"", number);
     if (left_at)
         return recording_refuse("line %d: nothing may follow \"left\" (line %d)", number, left_at);
@@ -228,45 +266,77 @@ int recording_keep_line(const char* text, int number, recording_line_*** tail) {
         left_at = number; // not an answer: the mark of where the replay stops
         return 1;
     }
-    **tail = static_cast<recording_line_*>(calloc(1, sizeof line));
-    if (!**tail)
-        return recording_refuse("out of memory at line %d", number);
-    ***tail = line;
-    *tail = &(**tail)->next;
+    *tape_end++ = line;
     return 1;
 }
 
-/// Loads the event lines after the version line; 0 after a message when one
-/// is damaged, when the file cannot be read, or when it holds no game. A last
-/// line cut off in the middle (the game stopped while writing it) is left
-/// out, and the replay goes up to the line before it.
-int recording_read_lines(FILE* in, recording_text_* line) {
-    recording_line_** tail = &tape;
-    int number = 2;
-    for (; recording_read_text(in, line); number++) {
-        if (recording_skipped(line->text))
+/// Loads the event lines after the version line into one array; 0 after a
+/// message when one is damaged, when there is no memory for them, or when
+/// the file holds no game. A last line cut off in the middle (the game
+/// stopped while writing it) is left out, and the replay goes up to the line
+/// before it.
+int recording_read_lines(recording_file_* file) {
+    const size_t most = recording_count_events(*file);
+    tape = tape_end = static_cast<recording_line_*>(malloc((most ? most : 1) * sizeof *tape));
+    if (!tape)
+        return recording_refuse("out of memory for its %zu lines", most);
+    recording_text_ line;
+    for (int number = 2; recording_next_text(file, &line); number++) {
+        if (recording_skipped(line))
             continue;
-        if (line->cut) {
+        if (line.cut) {
             fprintf(stderr,
                     "cave: %s: line %d is cut off; the recording ended early and is replayed up "
                     "to line %d\n",
                     file_name, number, number - 1);
             break;
         }
-        if (!recording_keep_line(line->text, number, &tail))
+        if (!recording_keep_line(recording_terminate(&line), number))
             return 0;
     }
-    if (ferror(in))
-        return recording_refuse("the file cannot be read after line %d: %s", number - 1,
-                                strerror(errno));
-    if (!tape)
+    if (tape_end == tape)
         return recording_refuse("the whole file holds no game (no \"game SEED\" line)");
     return 1;
 }
 
+/// Reads the whole open file `fd` into *file, refusing (after one line) a
+/// file that is no plain file or is over the size limit before reading it.
+int recording_read_file(int fd, recording_file_* file) {
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        return recording_refuse("cannot be read: %s", strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return recording_refuse("cannot be read: not a file");
+    if (info.st_size > RECORDING_MOST_BYTES)
+        return recording_refuse("is %lld bytes long, over the %d MiB a recording may be; it is "
+                                "not read",
+                                static_cast<long long>(info.st_size), RECORDING_MOST_BYTES >> 20);
+    // One byte more than the size: a file that grew meanwhile is refused too.
+    const size_t most = size_t(info.st_size) + 1;
+    file->bytes = static_cast<char*>(malloc(most + 1));
+    if (!file->bytes)
+        return recording_refuse("out of memory for its %lld bytes",
+                                static_cast<long long>(info.st_size));
+    file->size = file->at = 0;
+    while (file->size < most) {
+        ssize_t got = pread(fd, file->bytes + file->size, most - file->size, off_t(file->size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return recording_refuse("the file cannot be read: %s", strerror(errno));
+        if (got == 0)
+            break;
+        file->size += size_t(got);
+    }
+    if (file->size == most)
+        return recording_refuse("grows while it is read; it is not read");
+    file->bytes[file->size] = 0;
+    return 1;
+}
+
 /// Makes or empties the recording's file at the place checked at the start
-/// (never through a link) and writes its first lines; false after a message,
-/// the recording then stopped.
+/// (never through a link) and writes its first lines and those held back;
+/// false after a message, the recording then stopped.
 bool recording_open() {
     int fd = openat(out_place.folder, out_place.name,
                     O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -292,31 +362,53 @@ bool recording_open() {
         mode = MODE_OFF;
         return false;
     }
-    fprintf(out, "cave recording %d\n# The Wizard's Cave: seeds and keyboard answers\n",
-            RECORDING_VERSION);
-    return true;
+    const bool written = fprintf(out,
+                                 "cave recording %d\n# The Wizard's Cave: seeds and keyboard "
+                                 "answers\n%s",
+                                 RECORDING_VERSION, held_back.c_str()) >= 0 &&
+                         fflush(out) == 0;
+    held_back.clear();
+    if (!written) {
+        fprintf(stderr, "cave: %s: cannot be written (%s); the recording stops here\n", file_name,
+                strerror(errno));
+        fclose(out);
+        out = nullptr;
+        mode = MODE_OFF;
+    }
+    return written;
 }
 
-/// Writes one event line and hands it to the file at once, so that a crash
-/// leaves every answer read so far; false when the write failed.
-bool recording_write_to(FILE* to, int kind, long long value, int held) {
+/// The text of one event line, with its line end.
+std::string recording_format(int kind, long long value, int held) {
     const recording_word& w = words[kind];
-    int written = w.numbers == 0   ? fprintf(to, "%s\n", w.word)
-                  : w.numbers == 1 ? fprintf(to, "%s %lld\n", w.word, value)
-                                   : fprintf(to, "%s %lld %d\n", w.word, value, held);
-    return written >= 0 && fflush(to) == 0;
+    char text[64];
+    if (w.numbers == 0)
+        snprintf(text, sizeof text, "%s\n", w.word);
+    else if (w.numbers == 1)
+        snprintf(text, sizeof text, "%s %lld\n", w.word, value);
+    else
+        snprintf(text, sizeof text, "%s %lld %d\n", w.word, value, held);
+    return text;
 }
 
-/// Writes one event line to the recording and to the copy; a failed write
-/// ends the recording, or drops the copy.
+/// Writes one line and hands it to the file at once, so that a crash leaves
+/// every answer read so far; false when the write failed.
+bool recording_put(FILE* to, const std::string& text) {
+    return fputs(text.c_str(), to) >= 0 && fflush(to) == 0;
+}
+
+/// Writes one event line to the recording (held back until its file is
+/// made) and to the copy; a failed write ends the recording, or drops the
+/// copy.
 void recording_write(int kind, long long value, int held) {
-    if (copy && !recording_write_to(copy, kind, value, held)) {
+    const std::string text = recording_format(kind, value, held);
+    if (copy && !recording_put(copy, text)) {
         copy = nullptr;
         copy_whole = false;
     }
     if (mode == MODE_RECORD && !out)
-        recording_open(); // made at the first line: a run that fails before leaves it as it was
-    if (out && !recording_write_to(out, kind, value, held)) {
+        held_back += text;
+    else if (out && !recording_put(out, text)) {
         fprintf(stderr, "cave: %s: cannot be written (%s); the recording stops here\n", file_name,
                 strerror(errno));
         fclose(out);
@@ -335,17 +427,17 @@ bool recording_writing() {
 /// none, ends the program.
 recording_line_* recording_take(int kind) {
     recording_line_* line = next_line;
-    if (!line && left_at) {
+    if (line == tape_end && left_at) {
         printf("cave: replay stopped where its game was left\n");
         exit(0);
     }
-    if (!line)
+    if (line == tape_end)
         recording_fail("the recording ends before the game does (after line %d)", last_number);
     if (line->kind != kind)
         recording_fail("line %d does not fit the game, which waits for %s there, not \"%s\" "
                        "(made by another version of the game?)",
                        line->number, words[kind].wanted, words[line->kind].word);
-    next_line = line->next;
+    next_line = line + 1;
     last_number = line->number;
     return line;
 }
@@ -377,9 +469,20 @@ int recording_pause_at(int shift) {
     return pause > longest_pause_ms ? longest_pause_ms : static_cast<int>(pause);
 }
 
-/// Puts in the window title, after the game's name, what the replay does:
-/// "replay", "replay - paused", "replay - 4x", "replay - 1/2x" or "replay -
-/// full speed".
+/// Says what the replay does in the window title, after the game's name,
+/// and on the screen itself (full screen hides the title); "" says nothing.
+void recording_tell(const char* text) {
+    if (strcmp(text, title) == 0)
+        return;
+    snprintf(title, sizeof title, "%s", text);
+    char window[sizeof title + 32];
+    snprintf(window, sizeof window, "The Wizard's Cave%s%s", title[0] ? " - " : "", title);
+    set_window_title(window);
+    display_set_note(title);
+}
+
+/// Tells what the replay does: "replay", "replay - paused", "replay - 4x",
+/// "replay - 1/2x" or "replay - full speed".
 void recording_show_title() {
     char text[sizeof title];
     if (paused)
@@ -392,12 +495,7 @@ void recording_show_title() {
         snprintf(text, sizeof text, "replay - %dx", 1 << speed_shift);
     else
         snprintf(text, sizeof text, "replay - 1/%dx", 1 << -speed_shift);
-    if (strcmp(text, title) != 0) {
-        snprintf(title, sizeof title, "%s", text);
-        char window[sizeof title + 32];
-        snprintf(window, sizeof window, "The Wizard's Cave - %s", title);
-        set_window_title(window);
-    }
+    recording_tell(text);
 }
 
 /// Acts on the viewer's keys: Space pauses or resumes, + halves the pause
@@ -453,23 +551,36 @@ int recording_start(const char* path) {
         return recording_refuse("cannot be written: %s",
                                 error == EISDIR ? "not a file" : strerror(error));
     }
-    // The file itself is made or emptied only with the first line of the first
-    // game, so that a run that cannot open its window loses no earlier one.
+    // The file itself is made or emptied only once the first game's name is
+    // typed, so that a run that ends before loses no earlier one.
+    held_back.clear();
     mode = MODE_RECORD;
     depth = 0;
     return 1;
 }
 
+void recording_name_given() {
+    if (mode == MODE_RECORD && !out && out_place.folder >= 0)
+        recording_open();
+}
+
 int recording_load(const char* path, int pause, int watch) {
     snprintf(file_name, sizeof file_name, "%s", path);
-    FILE* in = fopen(path, "r");
-    if (!in)
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return recording_refuse("cannot be read: %s", strerror(errno));
+    int ok = recording_load_open(fd, path, pause, watch);
+    close(fd);
+    return ok;
+}
+
+int recording_load_open(int fd, const char* name, int pause, int watch) {
+    snprintf(file_name, sizeof file_name, "%s", name);
     recording_free();
-    recording_text_ line;
-    int ok = recording_check_version(in, &line) && recording_read_lines(in, &line);
-    free(line.text);
-    fclose(in);
+    recording_file_ file = {};
+    int ok = recording_read_file(fd, &file) && recording_check_version(&file) &&
+             recording_read_lines(&file);
+    free(file.bytes);
     if (!ok) {
         recording_free();
         version = RECORDING_VERSION;
@@ -491,15 +602,18 @@ int recording_load(const char* path, int pause, int watch) {
 
 int recording_finish() {
     int whole = 1;
-    if (mode == MODE_REPLAY && next_line) {
+    if (mode == MODE_REPLAY && next_line != tape_end) {
         recording_refuse("the games ended before the recording did (at line %d)",
-                         next_line->number);
+                         int(next_line->number));
         whole = 0;
     }
+    if (title[0])
+        recording_tell(""); // the replay's state goes with it
     if (out)
         fclose(out);
     out = nullptr;
     safefile_release(&out_place);
+    held_back.clear();
     recording_free();
     mode = MODE_OFF;
     version = RECORDING_VERSION;
@@ -508,9 +622,9 @@ int recording_finish() {
 }
 
 int recording_upcoming(long long* value, int* held) {
-    if (mode != MODE_REPLAY || !next_line)
+    if (mode != MODE_REPLAY || next_line == tape_end)
         return -1;
-    *value = next_line->value;
+    *value = recording_value(next_line);
     *held = next_line->held;
     return next_line->kind;
 }
@@ -525,7 +639,7 @@ int recording_asks_to_end() {
 
 unsigned recording_game_seed(unsigned planned) {
     if (mode == MODE_REPLAY)
-        return static_cast<unsigned>(recording_take(REC_GAME)->value);
+        return static_cast<unsigned>(recording_value(recording_take(REC_GAME)));
     if (recording_writing())
         recording_write(REC_GAME, planned, 0);
     return planned;
@@ -557,7 +671,7 @@ int recording_look(int scancode, int held) {
         recording_line_* line = recording_take(REC_HELD);
         if (line->value != scancode)
             recording_fail("line %d does not fit the game, which looks at key %d there, not %lld",
-                           line->number, scancode, line->value);
+                           int(line->number), scancode, static_cast<long long>(line->value));
         return line->held;
     }
     if (recording_writing() && depth == 0)
@@ -587,4 +701,12 @@ void recording_set_clock(void (*sleep)(int ms)) {
 
 const char* recording_title() {
     return title;
+}
+
+int recording_watched() {
+    return mode == MODE_REPLAY && watching;
+}
+
+void recording_show_end(int on) {
+    recording_tell(on ? "the replay has ended, press a key" : "");
 }

@@ -39,25 +39,41 @@ enum recording_kind {
 /// The format version this game writes, and the oldest one it reads.
 enum { RECORDING_VERSION = 2, RECORDING_OLDEST_VERSION = 1 };
 
+/// The largest recording the game reads, in bytes (16 MiB): a game is about
+/// 10 KB, the longest ever seen about 1 MB. A larger file is refused unread.
+enum { RECORDING_MOST_BYTES = 16 << 20 };
+
 /// The answers a "key" line may hold: the keyboard's action codes, from
 /// Escape (-1) to the last command key (17).
 enum { RECORDING_KEY_LOWEST = -1, RECORDING_KEY_HIGHEST = 17 };
 
 /// Starts recording to `path`: checks that it is a plain file the player may
-/// write (or none yet), reached as the highscore table is; 0, after a message
-/// on stderr, when not. The file is made or emptied when the first game
-/// begins; a recording that cannot be written then, or later, stops after
-/// its message and the games go on.
+/// write (or none yet), reached as the player's folder is (no link made by
+/// another user anywhere on the way); 0, after a message on stderr, when
+/// not. The lines are held back until the first game's name has been typed
+/// (recording_name_given): only then is the file made or emptied, so a run
+/// that ends before loses no earlier file. A recording that cannot be written
+/// then, or later, stops after its message and the games go on.
 int recording_start(const char* path);
+
+/// The first game's name has been typed: a recording started is made (or
+/// emptied) now, with the lines held back so far.
+void recording_name_given();
 
 /// Loads the recording at `path` to replay it, pausing `pause_ms` before each
 /// answer; with `watch`, Escape on the real keyboard stops the replay. 0,
-/// after a message on stderr, when it cannot be read, is damaged or is of
-/// another version.
+/// after a message on stderr, when it cannot be read, is no plain file, is
+/// over RECORDING_MOST_BYTES (refused before it is read), is damaged or is
+/// of another version. The tape takes at most about the file's size.
 int recording_load(const char* path, int pause_ms, int watch);
 
-/// Ends recording or replaying. 1 unless a replay left lines unplayed (then
-/// 0, after a message on stderr).
+/// The same for the recording open as `fd` (read from its start; it stays
+/// open), named `name` in the messages.
+int recording_load_open(int fd, const char* name, int pause_ms, int watch);
+
+/// Ends recording or replaying, taking the replay's state off the window
+/// title and the screen. 1 unless a replay left lines unplayed (then 0,
+/// after a message on stderr).
 int recording_finish();
 
 /// 1 while a recording is replayed.
@@ -106,5 +122,13 @@ void recording_set_idle(void (*run)());
 /// `sleep` is called for each slice of a pause (tests); null: the real one.
 void recording_set_clock(void (*sleep)(int ms));
 
-/// What the window title says of the replay ("replay - paused", ...).
+/// What the window title and the screen say of the replay ("replay -
+/// paused", ...).
 const char* recording_title();
+
+/// 1 while a recording is replayed in the window, for the viewer.
+int recording_watched();
+
+/// Says in the window title and on the screen that the replay has ended
+/// (`on`), or nothing of a replay any more.
+void recording_show_end(int on);

@@ -1,9 +1,12 @@
-// recordings: every game kept, in the folder "recordings" beside the table.
+// recordings: every game kept, in the folder "recordings" in the player's
+// folder (tape/player_folder), reached through its descriptor.
 //
 // Each game's recording is a new file named after the time, the process and
-// a count ("20261208-063000-4242-1.rec"), made in the folder opened once
-// without following links and created exclusively, so it is never written
-// through a link nor over any file. A finished recording ends with the line
+// a count ("20261208-063000-4242-1.rec"), made in the folder opened without
+// following links and created exclusively, so it is never written through a
+// link nor over any file. While its game goes on, the game's process holds a
+// lock (flock) on it: that is how a live game's file is told from a file
+// whose process is gone. A finished recording ends with the line
 // "# end score S". The folder's "index" says which recording belongs to
 // which entry of the table, with the entry's score and name, so an entry
 // that has changed since (another table, an older game) is not mistaken for
@@ -13,12 +16,15 @@
 //   entry PLACE SCORE FILE NAME
 //   last FILE
 //
-// The index is written to a new file beside it and renamed over it. Only
-// the player's own files whose names are ours are removed, and never one
-// another process wrote within the last day (its game may still go on).
+// The index is written like the table: to a temporary file made exclusively
+// beside it, synced, renamed over it, and the folder synced; temporary files
+// of writes that never finished are swept by the table's rule. Only the
+// player's own files whose names are ours are removed, and never one a
+// running process holds locked (its game goes on).
 #include "tape/recordings.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -26,11 +32,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/safefile.h"
 #include "tape/highscore_file.h"
+#include "tape/player_folder.h"
 #include "tape/recording.h"
 
 namespace {
@@ -52,11 +59,9 @@ FILE* game_file = nullptr; // the recording of the game being played
 char game_name[64] = "";   // its file name
 int game_count = 0;        // games begun by this process
 
-/// The folder: "recordings" beside the table file.
+/// The folder, for messages.
 std::string recordings_folder() {
-    const std::string table = highscore_file ? highscore_file : "";
-    const size_t slash = table.rfind('/');
-    return (slash == std::string::npos ? std::string() : table.substr(0, slash + 1)) + "recordings";
+    return std::string(player_folder_where()) + "/recordings";
 }
 
 /// Tells, once a run, that the folder cannot be used.
@@ -67,21 +72,13 @@ void recordings_say(const char* why) {
     said = true;
 }
 
-/// Opens the folder (made first when `make`) beside the table, reached the
-/// way the table is and never through a link; -1 when it cannot be.
+/// Opens the folder (made first when `make`) in the player's folder, never
+/// through a link; -1 when it cannot be. A run without a player's folder
+/// has said so already.
 int recordings_open_folder(bool make) {
-    safefile_place_ table;
-    int error = safefile_resolve(highscore_file ? highscore_file : "", &table);
-    if (error == 0 && make && mkdirat(table.folder, "recordings", 0777) != 0 && errno != EEXIST)
-        error = errno;
-    int dir =
-        error ? -1
-              : openat(table.folder, "recordings", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir < 0 && !error)
-        error = errno == ELOOP ? EMLINK : errno;
-    safefile_release(&table);
-    if (dir < 0 && make)
-        recordings_say(error == EMLINK ? "it is a link" : strerror(error));
+    int dir = player_folder_open_folder("recordings", make);
+    if (dir < 0 && make && player_folder_fd() >= 0)
+        recordings_say(errno == ELOOP ? "it is a link" : strerror(errno));
     return dir;
 }
 
@@ -103,7 +100,7 @@ long recordings_maker(const char* name) {
 /// Reads the index in the folder `dir` (an empty one when there is none).
 void recordings_read_index(int dir, recordings_index_* index) {
     *index = recordings_index_();
-    int fd = openat(dir, "index", O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    int fd = player_folder_open_file(dir, "index");
     FILE* in = fd >= 0 ? fdopen(fd, "r") : nullptr;
     if (!in) {
         if (fd >= 0)
@@ -129,16 +126,20 @@ void recordings_read_index(int dir, recordings_index_* index) {
     fclose(in);
 }
 
-/// Writes the index to a new file in `dir` and renames it over the old one.
+/// Writes the index to a new file in `dir`, made exclusively and synced,
+/// and renames it over the old one; false with errno set when it could not.
 bool recordings_write_index(int dir, const recordings_index_& index) {
-    const std::string temporary = "index.tmp." + std::to_string(getpid());
-    unlinkat(dir, temporary.c_str(), 0); // left by a process of the same number
-    int fd =
-        openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    FILE* out = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    player_folder_sweep(dir, "index");
+    char temporary[NAME_MAX + 1];
+    int fd = player_folder_create_temporary(dir, "index", temporary, sizeof temporary);
+    mode_t mask = umask(0);
+    umask(mask);
+    FILE* out = fd >= 0 && fchmod(fd, 0666 & ~mask) == 0 ? fdopen(fd, "w") : nullptr;
     if (!out) {
-        if (fd >= 0)
+        if (fd >= 0) {
             close(fd);
+            unlinkat(dir, temporary, 0);
+        }
         return false;
     }
     fprintf(out, "cave recordings 1\n");
@@ -149,10 +150,12 @@ bool recordings_write_index(int dir, const recordings_index_& index) {
     for (const char* file : index.last)
         if (file[0])
             fprintf(out, "last %s\n", file);
-    bool ok = fflush(out) == 0 && !ferror(out);
-    ok = fclose(out) == 0 && ok && renameat(dir, temporary.c_str(), dir, "index") == 0;
+    bool ok = fflush(out) == 0 && !ferror(out) && fsync(fd) == 0;
+    ok = fclose(out) == 0 && ok && renameat(dir, temporary, dir, "index") == 0;
     if (!ok)
-        unlinkat(dir, temporary.c_str(), 0);
+        unlinkat(dir, temporary, 0);
+    else
+        player_folder_sync(dir);
     return ok;
 }
 
@@ -192,52 +195,77 @@ bool recordings_kept(const recordings_index_& index, const char* file) {
     return false;
 }
 
+/// Removes the recording `name` from `dir` unless a running process holds
+/// it locked (its game goes on): the lock is tried, and held while the file
+/// goes, so that a game that has just made it sees it gone.
+void recordings_remove_unless_live(int dir, const char* name) {
+    int fd = player_folder_open_file(dir, name);
+    struct stat info;
+    if (fd < 0)
+        return;
+    if (fstat(fd, &info) == 0 && player_folder_ours(info.st_uid) &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0)
+        unlinkat(dir, name, 0);
+    close(fd);
+}
+
 /// Removes from `dir` our recordings that the index does not keep, but not
 /// those of a game a running process still plays.
 void recordings_prune(int dir, const recordings_index_& index) {
-    int copy = dup(dir);
+    int copy = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* listing = copy >= 0 ? fdopendir(copy) : nullptr;
     if (!listing) {
         if (copy >= 0)
             close(copy);
         return;
     }
-    while (dirent* item = readdir(listing)) {
-        const long maker = recordings_maker(item->d_name);
-        struct stat info;
-        if (maker == 0 || recordings_kept(index, item->d_name) ||
-            strcmp(item->d_name, game_name) == 0 ||
-            fstatat(dir, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        // Another process's game may still be going on (a process number
-        // says nothing across hosts or namespaces sharing the folder): its
-        // file is left alone while it was written within the last day.
-        const bool fresh = maker != getpid() && time(nullptr) - info.st_mtime < 24 * 3600;
-        if (S_ISREG(info.st_mode) && info.st_uid == geteuid() && !fresh)
-            unlinkat(dir, item->d_name, 0);
-    }
+    while (dirent* item = readdir(listing))
+        if (recordings_maker(item->d_name) && !recordings_kept(index, item->d_name) &&
+            strcmp(item->d_name, game_name) != 0)
+            recordings_remove_unless_live(dir, item->d_name);
     closedir(listing);
 }
 
-/// The score on the last line ("# end score S") of the recording `file`;
-/// false when the file is gone, not a plain file, or unfinished.
-bool recordings_end_score(int dir, const char* file, int* score) {
-    int fd = openat(dir, file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+/// The score on the last line ("# end score S") of the open recording
+/// `fd`; false when it has none (it is unfinished, or damaged).
+bool recordings_end_score(int fd, int* score) {
     struct stat info;
-    FILE* in =
-        fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? fdopen(fd, "r") : nullptr;
-    if (!in) {
-        if (fd >= 0)
-            close(fd);
+    char tail[64];
+    if (fstat(fd, &info) != 0 || info.st_size == 0)
         return false;
-    }
-    char line[128], last[128] = "";
-    while (fgets(line, sizeof line, in))
-        snprintf(last, sizeof last, "%s", line);
-    fclose(in);
+    const off_t from =
+        info.st_size > off_t(sizeof tail - 1) ? info.st_size - off_t(sizeof tail - 1) : 0;
+    ssize_t got = pread(fd, tail, size_t(info.st_size - from), from);
+    if (got <= 0)
+        return false;
+    size_t length = size_t(got) - (tail[got - 1] == '\n');
+    tail[length] = 0;
+    const char* end = static_cast<const char*>(memrchr(tail, '\n', length));
+    if (!end && from > 0)
+        return false; // the last line began before the tail: far too long
+    const char* line = end ? end + 1 : tail;
     int used = 0;
-    return sscanf(last, "# end score %d%n", score, &used) == 1 &&
-           (last[used] == '\n' || last[used] == 0);
+    return sscanf(line, "# end score %d%n", score, &used) == 1 && line[used] == 0;
+}
+
+/// Makes the next game's recording in `dir`, named after the time, the
+/// process and the count, and locks it for as long as the game goes on; a
+/// file pruned by another process before the lock took is made again. A
+/// descriptor, or -1 with errno set.
+int recordings_make(int dir) {
+    for (int tries = 0; tries < 3; tries++) {
+        char stamp[32];
+        const time_t now = time(nullptr);
+        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+        snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
+        int fd = player_folder_create(dir, game_name, 0666);
+        struct stat info;
+        if (fd < 0 || (flock(fd, LOCK_EX) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0))
+            return fd;
+        close(fd);
+    }
+    errno = ENOENT;
+    return -1;
 }
 
 } // namespace
@@ -258,11 +286,7 @@ void recordings_game_begins() {
     int dir = recordings_open_folder(true);
     if (dir < 0)
         return;
-    char stamp[32];
-    const time_t now = time(nullptr);
-    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
-    snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
-    int fd = safefile_create(dir, game_name, 0666);
+    int fd = recordings_make(dir);
     close(dir);
     game_file = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (!game_file) {
@@ -333,7 +357,8 @@ int recordings_any() {
     struct stat info;
     for (int i = 0; i < HIGHSCORE_COUNT && !any; i++)
         any = recordings_fits(index.entries[i], table[i]) &&
-              fstatat(dir, index.entries[i].file, &info, AT_SYMLINK_NOFOLLOW) == 0;
+              fstatat(dir, index.entries[i].file, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+              S_ISREG(info.st_mode);
     close(dir);
     return any;
 }
@@ -365,27 +390,28 @@ bool recordings_pick(int dir, int entry, char* file, int* score) {
     return true;
 }
 
-int recordings_find(int entry, char* path, size_t size) {
+int recordings_open_kept(int entry, char* name, size_t size) {
     int dir = recordings_open_folder(false);
     if (dir < 0) {
         fprintf(stderr, "cave: no game has been kept: there is no folder %s\n",
                 recordings_folder().c_str());
-        return 0;
+        return -1;
     }
     char file[64];
     int wanted = -1, score = 0;
-    bool ok = recordings_pick(dir, entry, file, &wanted);
-    if (ok && !recordings_end_score(dir, file, &score)) {
+    int fd = recordings_pick(dir, entry, file, &wanted) ? player_folder_open_file(dir, file) : -2;
+    close(dir);
+    if (fd == -1 || (fd >= 0 && !recordings_end_score(fd, &score))) {
         fprintf(stderr, "cave: the recording %s/%s is gone, damaged or unfinished\n",
                 recordings_folder().c_str(), file);
-        ok = false;
-    } else if (ok && wanted >= 0 && score != wanted) {
+    } else if (fd >= 0 && wanted >= 0 && score != wanted) {
         fprintf(stderr, "cave: the recording %s/%s is of another game (score %d, not %d)\n",
                 recordings_folder().c_str(), file, score, wanted);
-        ok = false;
+    } else if (fd >= 0) {
+        snprintf(name, size, "%s/%s", recordings_folder().c_str(), file);
+        return fd;
     }
-    close(dir);
-    if (ok)
-        snprintf(path, size, "%s/%s", recordings_folder().c_str(), file);
-    return ok;
+    if (fd >= 0)
+        close(fd);
+    return -1;
 }

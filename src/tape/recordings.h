@@ -1,7 +1,8 @@
 // recordings: every game kept. The recording of each game played (in the
-// format of tape/recording) is written to the folder "recordings" beside
-// the highscore table; the recordings of the games in the table and of the
-// last ten games are kept, the others removed. An index in the folder ties
+// format of tape/recording) is written to the folder "recordings" in the
+// player's folder, beside the highscore table; the recordings of the games
+// in the table, of the last ten games and of the games other running
+// processes are playing are kept, the others removed. An index in the folder ties
 // the table's entries to their recordings, so `cave --watch N` can play the
 // game of entry N again.
 #pragma once
@@ -24,13 +25,14 @@ void recordings_game_begins();
 void recordings_note_table(int place, int score, const char* name);
 
 /// The game's recording ends (after its table screen): the file is closed
-/// and the recordings no longer kept are removed.
+/// (which lets its lock go) and the recordings no longer kept are removed.
 void recordings_game_ends(int score);
 
 /// 1 if at least one entry of the saved table has a recording.
 int recordings_any();
 
 /// Finds the recording of table entry `entry` (1 the best) or, for -1, of
-/// the last game; its path into `path`. 0, after one line on stderr, when
-/// there is none, or it is gone or damaged.
-int recordings_find(int entry, char* path, size_t size);
+/// the last game, and opens it (through the player's folder); where it is,
+/// for messages, into `name`. A descriptor to read it from, or -1, after
+/// one line on stderr, when there is none, or it is gone or damaged.
+int recordings_open_kept(int entry, char* name, size_t size);

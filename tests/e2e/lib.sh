@@ -2,9 +2,10 @@
 # lib.sh: shared helpers of the real-window tests.
 #
 # Each test starts its own virtual X server, runs the real game binary in a
-# scratch copy of the data folder (so highscores written by a test never reach
-# the build's data), types at the game window with xdotool and reads its
-# screen with ImageMagick. Everything started here is stopped by the exit trap.
+# scratch copy of the data folder, which it names as the player's folder too
+# (so highscores written by a test never reach the build's data nor the real
+# home folder), types at the game window with xdotool and reads its screen
+# with ImageMagick. Everything started here is stopped by the exit trap.
 #
 # Usage in a test:  source "$(dirname "$0")/lib.sh"; e2e_init "$@"
 #
@@ -102,6 +103,9 @@ e2e_init() {
     # Memory errors and undefined behaviour still stop the game.
     export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
     E2E_WORK="$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")"
+    # A game started without --folder keeps its table here, never in the
+    # real home folder.
+    export XDG_DATA_HOME="$E2E_WORK/data-home"
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
 }
@@ -117,6 +121,8 @@ e2e_start_x() {
     # at the same moment can trip over each other's lock and socket files.
     exec 7>"${TMPDIR:-/tmp}/cave-e2e-xvfb.lock"
     flock -w 60 7 || e2e_fail "another test has been starting its X server for a minute"
+    # The display of a server started before must not be read as this one's.
+    rm -f "$E2E_WORK/display"
     # -noreset: a server resets when its last client leaves (here the
     # xdpyinfo below), and a game that connects during the reset is refused.
     Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
@@ -174,10 +180,10 @@ e2e_start_in() {
 }
 
 # Starts the game binary, with the arguments given, in the scratch copy of
-# the data.
+# the data, which is its player's folder too.
 e2e_start_game() {
     e2e_copy_data
-    e2e_start_in "$E2E_RUN" "$E2E_CAVE" "$@"
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" "$@"
 }
 
 # Stops the started process (when it still runs) and forgets it.
@@ -196,7 +202,7 @@ e2e_stop_game() {
 e2e_running() { kill -0 "$E2E_GAME_PID" 2>/dev/null; }
 
 # Waits (up to 30 s) for the game's window to appear, then until a window
-# covers the middle of the screen, and gives that one the keyboard: the game
+# covers its middle, and gives that one the keyboard: the game
 # window, or in full-screen mode the library's full-screen window (which
 # grabs the keyboard anyway).
 e2e_find_window() {
@@ -212,22 +218,24 @@ e2e_find_window() {
                 e2e_running || e2e_fail "the game stopped before its window was shown"
                 sleep 0.1
             done
-            e2e_fail "no window covers the middle of the screen 10 s after the game's appeared"
+            e2e_fail "no window covers the middle of the game's window 10 s after it appeared"
         fi
         sleep 0.2
     done
     e2e_fail "no game window appeared within 30 s"
 }
 
-# Gives the keyboard focus to the window under the middle of the screen
-# (there is no window manager to do it); false while only the root window
-# is there. xdotool names window 0 under the pointer when it finds no client
-# window there (the game's own window, or its full-screen window): the game's
-# window then gets the focus.
+# Gives the keyboard focus to the window under the middle of the game's
+# window (there is no window manager to do it; a window opens in the middle
+# of its monitor); false while only the root window is there. xdotool names
+# window 0 under the pointer when it finds no client window there (the
+# game's own window, or its full-screen window): the game's window then gets
+# the focus.
 e2e_focus() {
-    local WINDOW="" root
+    local WINDOW="" root WIDTH=1024 HEIGHT=768
     root="$(xwininfo -root 2>/dev/null | awk '/Window id:/ { print $4 }')"
-    timeout 5 xdotool mousemove 512 384 >/dev/null 2>&1 || true
+    eval "$(timeout 5 xdotool getwindowgeometry --shell "$E2E_WIN" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=')"
+    timeout 5 xdotool mousemove --window "$E2E_WIN" $((WIDTH / 2)) $((HEIGHT / 2)) >/dev/null 2>&1 || true
     eval "$(timeout 5 xdotool getmouselocation --shell 2>/dev/null | grep '^WINDOW=')"
     [[ -n $WINDOW ]] && ((WINDOW != root)) || return 1
     ((WINDOW != 0)) || WINDOW="$E2E_WIN"

@@ -34,7 +34,7 @@ e2e_log "openbox runs"
 
 # Starts the game with the arguments given and gives its window the keyboard.
 start() {
-    e2e_start_in "$E2E_RUN" "$E2E_CAVE" --silent --scale 1 "$@"
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --silent --scale 1 "$@"
     e2e_find_window
     timeout 5 xdotool windowactivate --sync "$E2E_WIN" >/dev/null 2>&1 || true
 }
@@ -91,7 +91,7 @@ kept="$E2E_RUN/recordings/$(cut -d' ' -f4 <<<"$entry")"
 [[ $(tail -n2 "$kept" | head -n1) == left && $(tail -n1 "$kept") == "# end score "* ]] ||
     e2e_fail "the kept recording does not end where the game was left: $(tail -n3 "$kept")"
 e2e_log "the score was saved, its recording kept: $entry"
-e2e_start_in "$E2E_RUN" "$E2E_CAVE" --silent --scale 1 --watch 1 --replay-delay 0
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --silent --scale 1 --watch 1 --replay-delay 0
 e2e_wait_exit 60
 [[ $E2E_STATUS == 0 ]] && grep -qx "cave: replay stopped where its game was left" "$E2E_WORK/game.out" ||
     e2e_fail "the kept game did not replay to where it was left: $(cat "$E2E_WORK/game.err")"

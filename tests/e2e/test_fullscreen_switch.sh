@@ -2,7 +2,13 @@
 # Full screen under a real window manager (openbox): the game asks for full
 # screen and is granted it at the screen's size; F11 gives the window sized
 # to the screen and Alt+Enter full screen again, and the game goes on answering
-# keys. The window carries the game's icon in every size for task bars.
+# keys. The window carries the game's icon in every size for task bars. F11
+# and Alt+Enter pressed while a name is typed switch the screen and are not
+# typed: the recording holds the name's own keys only. --windowed --scale 1
+# opens a 1024x768 window in the middle of the screen, said on stderr to be
+# larger than the monitor (its frame makes it taller); F11 twice brings it
+# back, --scale and all. Resized by its frame, the picture follows, scaled
+# and centred between black margins, and F11 twice brings back that size.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -52,7 +58,7 @@ e2e_same_as() { (($(e2e_count_diff "$1" "$2" 1366x768+0+0) < 100)); }
 
 focus_game() { timeout 5 xdotool windowactivate --sync "$E2E_WIN" >/dev/null 2>&1 || true; }
 
-e2e_start_game --silent
+e2e_start_game --silent --record "$E2E_WORK/keys.rec"
 e2e_find_window
 expect_state fullscreen 1366x768
 e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
@@ -75,8 +81,19 @@ e2e_key_expect_change space name-box 100 "304x176+531+296"
 
 # The switch shows the picture on the screen, not the back buffer, which
 # already holds the next story screen while this one waits for its key.
-e2e_type Kim
+e2e_type Ki
+focus_game
+e2e_key F11
+expect_state window 768x576
+focus_game
+e2e_key alt+Return
+expect_state fullscreen 1366x768
+focus_game
+e2e_type m
 e2e_key_expect_change Return story-1 20000 1366x768+0+0
+typed="$(grep -c '^char ' "$E2E_WORK/keys.rec")"
+[[ $typed == 4 ]] || e2e_fail "the name box took $typed keys, not K, i, m and Enter: $(cat "$E2E_WORK/keys.rec")"
+e2e_log "F11 and Alt+Enter in the name box switched the screen and were not typed"
 sleep 0.5
 e2e_shot story-1-before
 story="$E2E_SHOT"
@@ -88,4 +105,53 @@ e2e_key F11
 expect_state fullscreen 1366x768
 e2e_wait_for "after F11 twice the first story screen is not shown again" 10 story-1-after \
     e2e_same_as "$story"
+e2e_stop_game
+
+# True when the window's picture is the title scaled into WxH+X+Y of the
+# window, black around it: the window's lit pixels all lie there, and boiled
+# down to 32x24 averages it and the title differ by under 4% on the mean.
+# title_in <WxH+X+Y> <shot>
+title_in() {
+    local info x y size lit error
+    info="$(xwininfo -id "$E2E_WIN")"
+    x="$(awk '/Absolute upper-left X/ { print $4 }' <<<"$info")"
+    y="$(awk '/Absolute upper-left Y/ { print $4 }' <<<"$info")"
+    size="$(grep -oE 'geometry [0-9]+x[0-9]+' <<<"$info" | cut -d' ' -f2)"
+    convert "$2" -crop "$size+$x+$y" +repage "$E2E_WORK/window.png"
+    lit="$(e2e_count_lit "$E2E_WORK/window.png" "$size+0+0")"
+    (($(e2e_count_lit "$E2E_WORK/window.png" "$1") == lit)) || return 1
+    convert "$E2E_WORK/window.png" -crop "$1" +repage -scale '32x24!' "$E2E_WORK/a.png"
+    convert "$E2E_DATA/TitelScreen.bmp" -scale '32x24!' "$E2E_WORK/b.png"
+    error="$(compare -metric MAE "$E2E_WORK/a.png" "$E2E_WORK/b.png" null: 2>&1 |
+        sed -E 's/.*\(([0-9.e-]+)\).*/\1/')"
+    "$E2E_PY" -c "import sys; sys.exit(0 if $error < 0.04 else 1)"
+}
+
+# F11 twice brings back the window at its size, with the title in it.
+f11_twice() {
+    local size="$1" area="$2" i
+    for i in 1 2; do
+        focus_game
+        e2e_key F11
+        [[ $i == 1 ]] && expect_state fullscreen 1366x768
+    done
+    expect_state window "$size"
+    e2e_wait_for "after F11 twice the title is not in the window at $area" 10 back \
+        title_in "$area"
+}
+
+e2e_start_game --silent --windowed --scale 1
+e2e_find_window
+expect_state window 1024x768
+x="$(xwininfo -id "$E2E_WIN" | awk '/Absolute upper-left X/ { print $4 }')"
+((x + 512 >= 681 && x + 512 <= 685)) || e2e_fail "the window is not in the middle: x $x"
+e2e_wait_for "the title is not the window's picture" 20 title title_in 1024x768+0+0
+grep -q "larger than its monitor" "$E2E_WORK/game.err" ||
+    e2e_fail "the window taller than the screen was not said: $(cat "$E2E_WORK/game.err")"
+f11_twice 1024x768 1024x768+0+0
+# 900x600 holds the picture at 800x600, 50 pixels of black each side.
+timeout 5 xdotool windowsize "$E2E_WIN" 900 600 || e2e_fail "xdotool could not resize the window"
+expect_state window 900x600
+e2e_wait_for "the picture did not follow the window's new size" 20 resized title_in 800x600+50+0
+f11_twice 900x600 800x600+50+0
 echo "PASS"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the game into a scratch prefix and plays it from the installed
-# launcher the way a player would: the launcher makes the player's own folder,
-# runs the game there on the installed data, passes its arguments on, and
-# keeps the player's highscores in that folder across runs; links left by
+# launcher the way a player would: the game makes the player's own folder and
+# keeps the player's highscores there across runs, while the launcher runs it
+# on the installed data in the player's working folder, so that file names on
+# its command line (--record, --replay) are the player's; links left by
 # earlier versions are removed without touching the table. Also checks the
 # installed file list, the icons, the manual page, the metainfo and the
 # desktop entry.
@@ -99,26 +100,33 @@ grep -q -- "--windowed" <<<"$out" || e2e_fail "cave --help does not list --windo
 rc=$?
 [[ $rc == 2 ]] || e2e_fail "cave --bogus through the launcher should end with 2, got $rc"
 [[ -e $player_dir ]] && e2e_fail "the launcher made the player's folder for a bad command line"
-# A folder that cannot be made (its parent is a file): one line, status 1.
-touch "$E2E_WORK/a-file"
-env HOME="$home" XDG_DATA_HOME="$E2E_WORK/a-file" "$prefix/bin/cave" >/dev/null 2>"$E2E_WORK/nofolder.err"
-rc=$?
-[[ $rc == 1 && $(wc -l <"$E2E_WORK/nofolder.err") == 1 ]] && grep -q "^cave:" "$E2E_WORK/nofolder.err" ||
-    e2e_fail "a folder that cannot be made should give one 'cave:' line and status 1, got $rc: $(cat "$E2E_WORK/nofolder.err")"
 
 # --- Playing from the launcher -----------------------------------------------
 e2e_start_x
 E2E_RUN="$prefix/share/cave" # where the game's pictures are, for the screen reader
 
-# A whole game, started from another folder with only HOME to go by; the
-# score is kept in the player's folder, which holds nothing else.
-e2e_start_in "$E2E_WORK/elsewhere" "${E2E_LAUNCH[@]}"
+# A folder that cannot be made (its parent is a file): one line at the start,
+# and the game goes on (without keeping scores, which the table screen says).
+touch "$E2E_WORK/a-file"
+e2e_start_in "$E2E_WORK/elsewhere" env HOME="$home" XDG_DATA_HOME="$E2E_WORK/a-file" "$prefix/bin/cave"
+e2e_find_window
+e2e_wait_for "the title screen did not appear without a folder" 20 title0 e2e_not_black
+e2e_stop_game
+[[ $(grep -c "^cave:" "$E2E_WORK/game.err") == 1 ]] && grep -q "a-file/cave/highscore.zelko: " "$E2E_WORK/game.err" ||
+    e2e_fail "a folder that cannot be made should be said in one 'cave:' line: $(cat "$E2E_WORK/game.err")"
+
+# A whole game, started from another folder with only HOME to go by and
+# recorded to a file named there; the score is kept in the player's folder,
+# which holds nothing else.
+e2e_start_in "$E2E_WORK/elsewhere" "${E2E_LAUNCH[@]}" --record mine.rec
 e2e_find_window
 e2e_play_intro Installed
 e2e_key_expect_dead Escape
 e2e_finish_game n
 [[ -f $player_dir/highscore.zelko && ! -L $player_dir/highscore.zelko ]] ||
     e2e_fail "no highscore table of the player's own in $player_dir"
+grep -q "^game " "$E2E_WORK/elsewhere/mine.rec" ||
+    e2e_fail "--record mine.rec did not write mine.rec in the folder the player started from"
 grep -aq Installed "$player_dir/highscore.zelko" || e2e_fail "the player's name is not in the table"
 [[ $(ls -A "$player_dir" | tr '\n' ' ') == "highscore.zelko recordings " ]] ||
     e2e_fail "the player's folder holds more than the table and the games: $(ls -A "$player_dir")"
@@ -161,4 +169,14 @@ e2e_stop_game
 [[ -d $xdg/cave ]] || e2e_fail "the second player's folder $xdg/cave was not made"
 [[ -e $xdg/cave/highscore.zelko ]] && e2e_fail "the second player got someone's highscore table"
 [[ -e $E2E_WORK/nohome ]] && e2e_fail "the launcher made a folder under HOME although XDG_DATA_HOME is set"
+
+# A recording named relative to the player's working folder is replayed from
+# there, to the end it was recorded with.
+cp "$E2E_SRC/debian/tests/short-game.rec" "$E2E_WORK/elsewhere/short.rec"
+e2e_start_in "$E2E_WORK/elsewhere" "${E2E_LAUNCH[@]}" --replay short.rec --replay-delay 0 --silent
+e2e_wait_exit 120
+[[ $E2E_STATUS == 0 ]] || e2e_fail "cave --replay short.rec ended with $E2E_STATUS: $(cat "$E2E_WORK/game.err")"
+grep -qx "cave: end cause 2, score 95, 39 turns, deepest room 2" "$E2E_WORK/game.out" ||
+    e2e_fail "cave --replay short.rec did not replay the recording: $(cat "$E2E_WORK/game.out" "$E2E_WORK/game.err")"
+e2e_log "relative file names on the command line are the player's own"
 echo "PASS"

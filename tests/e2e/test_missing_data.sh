@@ -22,7 +22,7 @@ echo "$err"
 
 # Every file the game cannot do without is named, and so is the folder.
 for f in user.bmp user_dead.bmp TitelScreen.bmp StoryScreen1.bmp StoryScreen2.bmp \
-    StoryScreen3.bmp StoryScreen4.bmp ControlInfo.bmp ByeBye.bmp GameOver.bmp \
+    StoryScreen3.bmp StoryScreen4.bmp ControlInfo.bmp ControlHelp.bmp ByeBye.bmp GameOver.bmp \
     lugn.wav quiet.wav end.wav; do
     grep -qF "$f" <<<"$err" || e2e_fail "the message does not name $f"
 done
@@ -74,7 +74,7 @@ done
 
 # A game to watch that was never kept is refused in one line, with status 1,
 # before any window is needed.
-e2e_start_in "$E2E_RUN" env -u DISPLAY "$E2E_CAVE" --silent --watch 1
+e2e_start_in "$E2E_RUN" env -u DISPLAY "$E2E_CAVE" --folder "$E2E_RUN" --silent --watch 1
 e2e_wait_exit 20
 [[ $E2E_STATUS == 1 ]] || e2e_fail "expected status 1 from --watch 1 with no game kept, got $E2E_STATUS"
 err="$(cat "$E2E_WORK/game.err")"

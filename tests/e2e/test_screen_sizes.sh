@@ -2,9 +2,10 @@
 # The picture fits the screen: on a 1366x768 laptop screen and a 3840x2160
 # one, full screen (the default) is a window of the whole screen with the
 # title picture scaled to the largest 4:3 size and centred, and --windowed a
-# window of the largest offered size within 90% of the screen. A coloured
-# patch of the title picture must land where the scale puts it. With two
-# monitors side by side, both follow the primary monitor, not their span.
+# window of the largest offered size within 90% of the screen, in its middle.
+# A coloured patch of the title picture must land where the scale puts it.
+# With two monitors side by side, both follow the primary monitor, not their
+# span.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -33,20 +34,22 @@ PY
 e2e_log "title patch at $PATCH_X,$PATCH_Y is $PATCH_RGB"
 
 # Starts the game with the options given, waits for the title and checks the
-# window's size and where the patch and the black border are: expect_screen
-# <window WxH> <picture x> <picture y> <factor> [options...].
+# window's size and place, and where the patch and the black border are:
+# expect_screen <window WxH+X+Y> <picture x> <picture y> <factor> [options...]
+# (the picture's place on the screen).
 expect_screen() {
     local size="$1" px="$2" py="$3" factor="$4" x y
     shift 4
     e2e_start_game --silent "$@"
     e2e_find_window
-    grep -qE "geometry ${size}[+-]" <<<"$(xwininfo -id "$E2E_WIN")" ||
-        e2e_fail "with $*: the window is not $size: $(xwininfo -id "$E2E_WIN" | grep geometry)"
+    local got
+    got="$(xwininfo -id "$E2E_WIN" | awk '/-geometry/ { print $2 }')"
+    [[ $got == "$size" ]] || e2e_fail "with $*: the window is not $size but $got"
     x="$("$E2E_PY" -c "print($px + int(($PATCH_X + 0.5) * $factor))")"
     y="$("$E2E_PY" -c "print($py + int(($PATCH_Y + 0.5) * $factor))")"
     e2e_wait_for "with $*: the title's patch is not at $x,$y" 20 title \
         e2e_has_colour "1x1+$x+$y" "$PATCH_RGB" 1
-    if ((px > 0)); then
+    if [[ $size == *+0+0 ]] && ((px > 0)); then
         e2e_has_colour "${px}x1+0+$y" "#000000" "$px" "$E2E_SHOT" ||
             e2e_fail "with $*: the border left of the picture is not black"
     fi
@@ -55,13 +58,13 @@ expect_screen() {
 }
 
 e2e_start_x 1366x768
-expect_screen 1366x768 171 0 1
-expect_screen 768x576 0 0 0.75 --windowed
+expect_screen 1366x768+0+0 171 0 1
+expect_screen 768x576+299+96 299 96 0.75 --windowed
 
 kill "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID" 2>/dev/null
 e2e_start_x 3840x2160
-expect_screen 3840x2160 480 0 2.8125 --fullscreen
-expect_screen 2560x1920 0 0 2.5 --windowed
+expect_screen 3840x2160+0+0 480 0 2.8125 --fullscreen
+expect_screen 2560x1920+640+120 640 120 2.5 --windowed
 
 # Two 1920x1080 monitors on one 3840x1080 screen, the left one primary (the
 # server keeps them because it does not reset between clients).
@@ -70,6 +73,6 @@ e2e_start_x 3840x1080
 xrandr --setmonitor '*LEFT' 1920/508x1080/286+0+0 none &&
     xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none ||
     e2e_fail "the X server took no monitors"
-expect_screen 1920x1080 240 0 1.40625
-expect_screen 1280x960 0 0 1.25 --windowed
+expect_screen 1920x1080+0+0 240 0 1.40625
+expect_screen 1280x960+320+60 320 60 1.25 --windowed
 echo "PASS"

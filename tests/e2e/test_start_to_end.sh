@@ -13,13 +13,21 @@ NAME="Tester"
 e2e_start_x 1280x1024
 e2e_copy_data
 e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
-e2e_start_in "$E2E_RUN" "$E2E_CAVE" --windowed --scale 1
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --windowed --scale 1
 e2e_find_window
 
-# The titled window itself is on the screen, 1024x768, with the game's class.
+# The titled window itself is on the screen, 1024x768, with the game's class,
+# in the middle of the screen; moved to its corner, the game's areas are the
+# screen's.
 info="$(xwininfo -id "$E2E_WIN")"
 grep -q "Map State: IsViewable" <<<"$info" || e2e_fail "the game's window is not shown: $info"
-grep -qE "geometry 1024x768[+-]" <<<"$info" || e2e_fail "the game's window is not 1024x768: $info"
+grep -qE "geometry 1024x768\+128\+128" <<<"$info" ||
+    e2e_fail "the game's window is not 1024x768 in the middle of the screen: $info"
+xdotool windowmove "$E2E_WIN" 0 0
+for ((t = 0; t < 50; t++)); do
+    [[ $(xwininfo -id "$E2E_WIN") == *"geometry 1024x768+0+0"* ]] && break
+    sleep 0.1
+done
 [[ $(xprop -id "$E2E_WIN" WM_CLASS) == 'WM_CLASS(STRING) = "cave", "cave"' ]] ||
     e2e_fail "the window's class is not cave: $(xprop -id "$E2E_WIN" WM_CLASS)"
 e2e_log "a 1024x768 window of class cave on a 1280x1024 screen"

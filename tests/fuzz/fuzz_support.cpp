@@ -40,6 +40,10 @@ const char* fuzz_scratch() {
     return scratch_path.c_str();
 }
 
+const char* fuzz_scratch_folder() {
+    return scratch_folder.c_str();
+}
+
 void fuzz_write_scratch(const uint8_t* data, size_t size) {
     FILE* f = fopen(scratch_path.c_str(), "wb");
     fuzz_require(f != nullptr, "the scratch file cannot be written");

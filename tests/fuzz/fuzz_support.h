@@ -11,6 +11,9 @@ void fuzz_init(const char* name);
 /// The path of this process's scratch file (in memory where possible).
 const char* fuzz_scratch();
 
+/// The folder the scratch file is in.
+const char* fuzz_scratch_folder();
+
 /// Writes the input to the scratch file, replacing what it held.
 void fuzz_write_scratch(const uint8_t* data, size_t size);
 

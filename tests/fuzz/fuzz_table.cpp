@@ -5,11 +5,13 @@
 
 #include "fuzz_support.h"
 #include "screens/highscore.h"
+#include "tape/player_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_init("highscore.zelko");
     fuzz_write_scratch(data, size);
-    highscore_file = fuzz_scratch();
+    if (player_folder_fd() < 0)
+        player_folder_open(fuzz_scratch_folder());
     highscore_ table[HIGHSCORE_COUNT], again[HIGHSCORE_COUNT];
     memset(table, 0x55, sizeof table);
     highscore_read(table, HIGHSCORE_COUNT);

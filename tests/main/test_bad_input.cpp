@@ -20,6 +20,7 @@
 #include "screens/highscore.h"
 #include "shell/assets.h"
 #include "shell/sound.h"
+#include "tape/player_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -358,30 +359,24 @@ TEST_F(BadInput, MissingFilesAreNamedAtStart) {
 
 namespace {
 
-/// A game ended at once with Escape, whose highscore table lives wherever
-/// the test points it; the table screen is looked at before the last key.
+/// A game ended at once with Escape, whose highscore table lives in the
+/// player's folder the test names; the table screen is looked at before the
+/// last key.
 class BadHighscoreFile : public BadInput {
   protected:
-    std::string table_file;
-    const char* saved_file = nullptr;
     bool saw_table = false;
     std::string problem; // why the save did not happen, as the screen said
     bool saw_problem = false, line_drawn = false, row_free = false;
 
-    void SetUp() override {
-        BadInput::SetUp();
-        saved_file = highscore_file;
-    }
     void TearDown() override {
-        highscore_file = saved_file;
+        player_folder_close();
         BadInput::TearDown();
     }
 
-    /// Plays the game with the table kept at `path`; returns the answer to
-    /// "Play again?".
-    int play_with_table_at(const std::string& path) {
-        table_file = path;
-        highscore_file = table_file.c_str();
+    /// Plays the game with the player's folder `folder`, found as the game
+    /// starts; returns the answer to "Play again?".
+    int play_in_folder(const std::string& folder) {
+        player_folder_open(folder.c_str());
         srand(3);
         keys_press(KEY_SPACE);
         keys_type("Table\r");
@@ -419,7 +414,7 @@ class BadHighscoreFile : public BadInput {
 
 TEST_F(BadHighscoreFile, AFolderInItsPlaceGivesTheDefaultTable) {
     fs::create_directory(dir + "/highscore.zelko");
-    EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+    EXPECT_EQ(play_in_folder(dir), 0);
     EXPECT_TRUE(saw_table);
     EXPECT_TRUE(fs::is_directory(dir + "/highscore.zelko"));
     EXPECT_EQ(files_in(dir), std::vector<std::string>{"highscore.zelko"}); // no temporary left
@@ -427,15 +422,17 @@ TEST_F(BadHighscoreFile, AFolderInItsPlaceGivesTheDefaultTable) {
 
 TEST_F(BadHighscoreFile, AnUnreadableFileGivesTheDefaultTable) {
     // A file that opens but fails every read, whoever runs the test.
-    EXPECT_EQ(play_with_table_at("/proc/self/mem"), 0);
+    ASSERT_EQ(symlink("/proc/self/mem", (dir + "/highscore.zelko").c_str()), 0);
+    EXPECT_EQ(play_in_folder(dir), 0);
     EXPECT_TRUE(saw_table);
+    fs::remove(dir + "/highscore.zelko");
     if (geteuid() != 0) {
         // Without the right to read, for a player who is not the superuser.
         write_file(dir + "/highscore.zelko", std::string(15 * 154, 'x'));
         chmod((dir + "/highscore.zelko").c_str(), 0);
         saw_table = false;
         keys_reset();
-        EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+        EXPECT_EQ(play_in_folder(dir), 0);
         EXPECT_TRUE(saw_table);
     }
 }
@@ -454,7 +451,7 @@ TEST_F(BadHighscoreFile, AnotherUsersUnreadableTableIsNeverReplaced) {
         dup2(err[1], 2);
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(2);
-        highscore_file = table.c_str();
+        player_folder_open(dir.c_str());
         highscore_ entry[15];
         highscore_read(entry, 15);
         highscore_push(100, "Lost", entry, 15);
@@ -479,7 +476,7 @@ TEST_F(BadHighscoreFile, AnotherUsersUnreadableTableIsNeverReplaced) {
 
 TEST_F(BadHighscoreFile, APipeInItsPlaceNeitherHangsNorStays) {
     ASSERT_EQ(mkfifo((dir + "/highscore.zelko").c_str(), 0600), 0);
-    EXPECT_EQ(play_with_table_at(dir + "/highscore.zelko"), 0);
+    EXPECT_EQ(play_in_folder(dir), 0);
     EXPECT_TRUE(saw_table);
     // The pipe is left as it was, and the screen says the score is not kept.
     EXPECT_TRUE(fs::is_fifo(dir + "/highscore.zelko"));
@@ -504,7 +501,7 @@ TEST_F(BadHighscoreFile, NothingButAPlainFileIsReplacedAndEveryLostScoreIsSaid) 
         SCOPED_TRACE(c.target);
         ASSERT_EQ(symlink(c.target, table.c_str()), 0);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(play_with_table_at(table), 0);
+        EXPECT_EQ(play_in_folder(dir), 0);
         std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(problem, c.reason);
         EXPECT_TRUE(saw_problem && row_free);
@@ -522,7 +519,7 @@ TEST_F(BadHighscoreFile, NothingButAPlainFileIsReplacedAndEveryLostScoreIsSaid) 
     }
     EXPECT_TRUE(files_in(dir).empty());
     // A save that works adds no line.
-    EXPECT_EQ(play_with_table_at(table), 0);
+    EXPECT_EQ(play_in_folder(dir), 0);
     EXPECT_EQ(problem, "");
     EXPECT_FALSE(line_drawn);
     EXPECT_EQ(fs::file_size(table), 2310u);
@@ -531,7 +528,7 @@ TEST_F(BadHighscoreFile, NothingButAPlainFileIsReplacedAndEveryLostScoreIsSaid) 
 TEST_F(BadHighscoreFile, AnUnwritablePlaceKeepsTheGameGoing) {
     // The table would have to go under a plain file, which no one can do.
     write_file(dir + "/plain", "not a folder");
-    EXPECT_EQ(play_with_table_at(dir + "/plain/highscore.zelko"), 0);
+    EXPECT_EQ(play_in_folder(dir + "/plain"), 0);
     EXPECT_TRUE(saw_table);
     EXPECT_EQ(read_file(dir + "/plain"), "not a folder");
     EXPECT_EQ(files_in(dir), std::vector<std::string>{"plain"});

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,6 +12,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@
 #include "shell/keyboard.h"
 #include "shell/sound.h"
 #include "table_folder.h"
+#include "tape/player_folder.h"
 #include "tape/recording.h"
 #include "tape/recordings.h"
 #include "world/character.h"
@@ -375,13 +378,27 @@ TEST_F(Game, BadRecordingsAreRefused) {
     unlink(tape.c_str());
 }
 
-/// F1 and ? in play show the control sheet until a key is pressed, then the
-/// screen as it was; no turn passes and nothing is recorded, so a game with
-/// help is the game without it.
+/// The text of the kept recording of table entry `entry` (-1: the last
+/// game), read through the descriptor the game opens; where it is into
+/// `name`. "" when it has none.
+static std::string kept_text(int entry, char* name, size_t size) {
+    int fd = recordings_open_kept(entry, name, size);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; fd >= 0 && (got = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, size_t(got));
+    if (fd >= 0)
+        close(fd);
+    return text;
+}
+
+/// F1 and ? in play show the control sheet (the one that leads back to the
+/// game) until a key is pressed, then the screen as it was; no turn passes
+/// and nothing is recorded, so a game with help is the game without it.
 TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
     BITMAP* before = create_bitmap(screen->w, screen->h);
     BITMAP* sheet = create_bitmap(1024, 768);
-    assets_load_screen(sheet, "ControlInfo.bmp");
+    assets_load_screen(sheet, "ControlHelp.bmp");
     int sheet_differ = -1, back_differ = -1;
     auto play = [&](const std::string& tape, bool help) {
         keys_reset();
@@ -451,21 +468,28 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
     }
-    // Games of other processes: a stale one goes, one written lately may
-    // still be going on and stays.
+    // Games of other processes: one whose process still plays it holds it
+    // locked and stays; those whose processes are gone go, however fresh; so
+    // do the index's temporary files left for over an hour.
     const std::string folder = std::string(dir) + "/recordings";
     ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
     const std::string stale = folder + "/20200101-000000-999999-1.rec";
     const std::string fresh = folder + "/20200101-000000-999998-1.rec";
-    fclose(fopen(stale.c_str(), "w"));
-    fclose(fopen(fresh.c_str(), "w"));
+    const std::string live = folder + "/20200101-000000-999997-1.rec";
+    const std::string index_left = folder + "/index.tmp.999996.Ab12Cd";
+    for (const std::string& name : {stale, fresh, live, index_left})
+        fclose(fopen(name.c_str(), "w"));
     const timespec two_days_ago[2] = {{time(nullptr) - 2 * 86400, 0},
                                       {time(nullptr) - 2 * 86400, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), two_days_ago, 0), 0);
+    for (const std::string& name : {stale, live, index_left})
+        ASSERT_EQ(utimensat(AT_FDCWD, name.c_str(), two_days_ago, 0), 0);
+    int held = open(live.c_str(), O_RDONLY | O_CLOEXEC); // as a running game holds its own
+    ASSERT_EQ(flock(held, LOCK_SH), 0);
     testing::internal::CaptureStdout();
     game_run();
     const std::string played = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
+    close(held);
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
     EXPECT_TRUE(hint);
@@ -476,23 +500,32 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         if (strstr(item->d_name, ".rec"))
             kept.push_back(item->d_name);
     closedir(listing);
-    EXPECT_EQ(kept.size(), 12u); // the table's game (the first), the last ten, the fresh one
-    EXPECT_EQ(access(fresh.c_str(), F_OK), 0);
+    EXPECT_EQ(kept.size(), 12u); // the table's game (the first), the last ten, the live one
+    EXPECT_EQ(access(live.c_str(), F_OK), 0);
+    EXPECT_NE(access(fresh.c_str(), F_OK), 0);
     EXPECT_NE(access(stale.c_str(), F_OK), 0);
+    EXPECT_NE(access(index_left.c_str(), F_OK), 0);
 
     char path[4096];
-    ASSERT_TRUE(recordings_find(15, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 49\n"), std::string::npos);
-    ASSERT_TRUE(recordings_find(OPTIONS_WATCH_LAST, path, sizeof path));
-    EXPECT_NE(file_text(path).find("game 60\n"), std::string::npos);
+    EXPECT_NE(kept_text(15, path, sizeof path).find("game 49\n"), std::string::npos);
+    EXPECT_NE(kept_text(OPTIONS_WATCH_LAST, path, sizeof path).find("game 60\n"),
+              std::string::npos);
     options = {};
     options.watch = 15;
     ASSERT_TRUE(game_prepare_run(&options));
-    keys_reset(); // the recording alone plays
+    keys_reset(); // the recording alone plays, then its last screen waits for a key
+    bool ended_told = false;
+    keys_call([&] {
+        ended_told = has_text(screen, "the replay has ended, press a key", 757, 757, 0xffd890);
+    });
+    keys_press(KEY_F1); // no key to go on
+    keys_press(KEY_A);
     testing::internal::CaptureStdout();
     game_run();
     const std::string watched = testing::internal::GetCapturedStdout();
     EXPECT_EQ(game_finish_run(), 0);
+    EXPECT_TRUE(ended_told); // over the corner of the picture, with no margin
+    EXPECT_EQ(keys_remaining(), 1);
     EXPECT_EQ(last_game.seed, 49u);
     const std::string seed = "cave: that cave was seed 49\n";
     const size_t at = played.find(seed);
@@ -502,11 +535,11 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
 
     for (int entry : {1, 16}) { // an entry from before, and none at all
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(recordings_find(entry, path, sizeof path));
+        EXPECT_EQ(recordings_open_kept(entry, path, sizeof path), -1);
         EXPECT_NE(testing::internal::GetCapturedStderr().find("no recording"), std::string::npos);
     }
-    ASSERT_TRUE(recordings_find(15, path, sizeof path));
-    std::string text = file_text(path);
+    std::string text = kept_text(15, path, sizeof path);
+    ASSERT_NE(text, "");
     FILE* cut = fopen(path, "w");
     fputs(text.substr(0, text.size() / 2).c_str(), cut); // cut short, as by a crash
     fclose(cut);
@@ -515,12 +548,60 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("damaged"), std::string::npos);
     unlink(path);
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(recordings_find(15, path, sizeof path));
+    EXPECT_EQ(recordings_open_kept(15, path, sizeof path), -1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("gone"), std::string::npos);
     for (const std::string& name : kept)
         unlink((folder + "/" + name).c_str());
     unlink((folder + "/index").c_str());
     rmdir(folder.c_str());
+}
+
+/// A table reached through a link keeps its games beside the file the link
+/// leads to, and --watch finds them there, not a file of the same name
+/// planted in a recordings/ beside the link.
+TEST_F(Game, WatchFindsTheGamesOfALinkedTable) {
+    const std::string real = std::string(dir) + "/real", planted = std::string(dir) + "/recordings";
+    ASSERT_TRUE(mkdir(real.c_str(), 0700) == 0 && mkdir(planted.c_str(), 0700) == 0);
+    ASSERT_EQ(symlink("real/highscore.zelko", file.c_str()), 0);
+    ASSERT_EQ(player_folder_open(dir), 1);
+    options_ options = {};
+    options.has_seed = 1;
+    options.seed = 40;
+    for (int watch : {0, int(OPTIONS_WATCH_LAST)}) {
+        options.watch = watch;
+        ASSERT_TRUE(game_prepare_run(&options));
+        script_intro("Lin");
+        script_leave(KEY_Q);
+        script_end(false);
+        testing::internal::CaptureStdout();
+        game_run();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(game_finish_run(), 0);
+        EXPECT_EQ(last_game.seed, 40u);
+        for (const auto& kept : std::filesystem::directory_iterator(real + "/recordings"))
+            std::ofstream(planted + "/" + kept.path().filename().string())
+                << "cave recording 1\ngame 3\n# end score " << last_game.score << "\n";
+        keys_reset(); // the recording alone plays the watched game
+    }
+}
+
+/// --record over an earlier recording leaves it whole when the run ends at
+/// the title or in the name box; the file is made once the name is typed.
+TEST_F(Game, RecordingOverAFileKeepsItUntilTheNameIsTyped) {
+    const std::string tape = std::string(dir) + "/keep.rec";
+    const std::string earlier = "cave recording 1\ngame 5\n" + std::string(328 * 6, '#');
+    for (const char* typed : {"", "Re", "Rex\r"}) { // the title, the name box, the story
+        std::ofstream(tape) << earlier;
+        keys_reset();
+        if (*typed)
+            keys_press(KEY_SPACE);
+        keys_type(typed);
+        keys_call([] { _exit(0); }); // the run ends here, as when its window is closed
+        EXPECT_EXIT((recording_start(tape.c_str()), game_play_one()), testing::ExitedWithCode(0),
+                    "");
+        EXPECT_EQ(file_text(tape) == earlier, strlen(typed) < 3) << typed;
+    }
+    EXPECT_NE(file_text(tape).find("\nchar "), std::string::npos);
 }
 
 TEST(GameFiles, MissingDataFilesAreNamed) {
@@ -534,7 +615,7 @@ TEST(GameFiles, MissingDataFilesAreNamed) {
     std::string err = testing::internal::GetCapturedStderr();
     ASSERT_EQ(chdir(here), 0);
     rmdir(dir);
-    EXPECT_EQ(missing, 13);
+    EXPECT_EQ(missing, 14);
     EXPECT_NE(err.find("TitelScreen.bmp"), std::string::npos);
     EXPECT_NE(err.find("quiet.wav"), std::string::npos);
     EXPECT_NE(err.find(dir), std::string::npos);

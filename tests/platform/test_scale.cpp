@@ -1,5 +1,6 @@
 // Scaling the picture to the screen: the window's size for common desktops,
-// where the picture lands, and crisp pixels at 1x, 2x and an uneven factor.
+// where the picture lands, and crisp pixels at 1x, 2x, uneven factors and
+// a factor below 1.
 #include <gtest/gtest.h>
 
 #include <allegro.h>
@@ -119,10 +120,22 @@ TEST_F(Scale, UnevenFactorDrawsEveryThinStrokeOneWidth) {
         if (i < 760)
             hline(picture, 0, i, 1023, makecol32(255, 255, 255));
     }
-    const scale_plan_ plan = scale_onto(1280, 960, 1.25);
-    // Along picture row 5 and column 5, between the lines of the other way.
-    EXPECT_EQ(strokes_along(target, plan.x, plan.y + 6, 1, 0, plan.w, 1.25), 143);
-    EXPECT_EQ(strokes_along(target, plan.x + 6, plan.y, 0, 1, plan.h, 1.25), 109);
+    // Larger, and smaller as in the window of a 1366x768 laptop (there a
+    // screen pixel mixes the picture pixels it covers, never others).
+    // factor  window      screen row and column between the other lines
+    const struct {
+        double factor;
+        int w, h, at;
+    } sizes[] = {{1.25, 1280, 960, 6}, {0.75, 768, 576, 4}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.factor);
+        if (target)
+            destroy_bitmap(target);
+        const scale_plan_ plan = scale_onto(s.w, s.h, s.factor);
+        ASSERT_EQ(plan.w, s.w);
+        EXPECT_EQ(strokes_along(target, plan.x, plan.y + s.at, 1, 0, plan.w, s.factor), 143);
+        EXPECT_EQ(strokes_along(target, plan.x + s.at, plan.y, 0, 1, plan.h, s.factor), 109);
+    }
 }
 
 /// The part of picture pixel i that screen pixel d covers at factor f.

@@ -1,5 +1,6 @@
 // Status panel and inventory strip: warning colours at their exact edges,
-// max_hp kept up, the zap line, the carrying capacity and the slot marks.
+// max_hp kept up, the zap line, the room lines, the carrying capacity and
+// the slot marks.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -136,6 +137,27 @@ TEST_F(Panel, ZapLineOnlyWithTheWandInHand) {
     player->weapon = wand;
     clear_to_color(bmp, 0);
     EXPECT_TRUE(panel_shows(zap, 256, 736, WHITE));
+}
+
+TEST_F(Panel, RoomLinesTellTheRoomAndTheDeepestEntered) {
+    // Rooms 1, 6 and 4 entered, in that order; the player is back in room 4.
+    room_* rooms[3] = {shop.room(), shop.room(), shop.room()};
+    const int numbers[3] = {1, 6, 4};
+    for (int i = 0; i < 3; i++) {
+        rooms[i]->number = numbers[i];
+        rooms[i]->next = i < 2 ? rooms[i + 1] : nullptr;
+    }
+    room_* const saved[2] = {cave, current_room};
+    cave = rooms[0];
+    current_room = rooms[2];
+    EXPECT_TRUE(panel_shows("ROOM: 4", 0, 752, WHITE));
+    EXPECT_TRUE(has_text(bmp, "DEEPEST: 6", 128, 752, WHITE));
+    EXPECT_EQ(count_rgb(bmp, 0, 744, 256, 8, WHITE), 0); // a black row above them
+    current_room = rooms[0];
+    EXPECT_TRUE(panel_shows("ROOM: 1", 0, 752, WHITE));
+    EXPECT_FALSE(has_text(bmp, "ROOM: 4", 0, 752, WHITE)); // the panel wiped the old line
+    cave = saved[0];
+    current_room = saved[1];
 }
 
 class Strip : public Panel {

@@ -171,6 +171,11 @@ void keys_char(int scancode, int ascii) {
     keys_release();
 }
 
+void keys_char_with(int modifier, int scancode, int ascii) {
+    script.push_back({{modifier, scancode}, (scancode << 8) | (ascii & 0xff), {}});
+    keys_release();
+}
+
 int keys_scancode_of(char c) {
     if (c >= 'a' && c <= 'z')
         return KEY_A + (c - 'a');

@@ -61,6 +61,9 @@ void keys_type(const std::string& text);
 /// Types one character with the given scancode and character code.
 void keys_char(int scancode, int ascii);
 
+/// The same with a modifier key (KEY_ALT, ...) held along with it.
+void keys_char_with(int modifier, int scancode, int ascii);
+
 /// Steps of the script not yet applied.
 int keys_remaining();
 

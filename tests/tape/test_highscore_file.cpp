@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <grp.h>
 #include <signal.h>
 #include <string>
 #include <sys/resource.h>
@@ -21,7 +24,11 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "shell/assets.h"
 #include "screens/highscore.h"
+#include "tape/player_folder.h"
+#include "tape/recording.h"
+#include "tape/recordings.h"
 
 namespace {
 
@@ -61,15 +68,13 @@ class HighscoreFile : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
         path = dir + "/highscore.zelko";
-        saved_file = highscore_file;
-        highscore_file = path.c_str();
+        ASSERT_EQ(player_folder_open(dir.c_str()), 1);
     }
     void TearDown() override {
-        highscore_file = saved_file;
+        player_folder_close();
         chmod(dir.c_str(), 0700);
-        for (const std::string& name : files())
-            remove((dir + "/" + name).c_str());
-        rmdir(dir.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
 
     /// Names of the files in the test directory.
@@ -116,7 +121,6 @@ class HighscoreFile : public ::testing::Test {
     }
 
     std::string dir, path;
-    const char* saved_file = nullptr;
 };
 
 TEST_F(HighscoreFile, NoFileGivesTheDefaultTable) {
@@ -264,13 +268,17 @@ TEST_F(HighscoreFile, TwoGamesSeeEachOthersEntries) {
     strcpy(username, saved_name);
 }
 
-/// Saves `table` in a child process that may write at most `limit` bytes to
-/// any file; returns the child's wait status. The child ignores the limit's
-/// signal itself unless `signal_kills` (then only the save may keep it alive).
-int write_in_child_with_file_limit(highscore_* table, rlim_t limit, bool signal_kills = false) {
+/// Saves `table` in a child process (run as the user `as`, unless 0) that may
+/// write at most `limit` bytes to any file; returns the child's wait status.
+/// The child ignores the limit's signal itself unless `signal_kills` (then
+/// only the save may keep it alive).
+int write_in_child_with_file_limit(highscore_* table, rlim_t limit, bool signal_kills = false,
+                                   uid_t as = 0) {
     fflush(nullptr);
     pid_t child = fork();
     if (child == 0) {
+        if (as && (setgid(as) != 0 || setuid(as) != 0))
+            _exit(2);
         if (!signal_kills)
             signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
         rlimit small{limit, limit};
@@ -328,13 +336,15 @@ TEST_F(HighscoreFile, ReadOnlyDirectoryKeepsTheOldTable) {
 }
 
 TEST_F(HighscoreFile, MissingDirectoryIsNoHarm) {
-    std::string nowhere = dir + "/no/such/place/highscore.zelko";
-    highscore_file = nowhere.c_str();
+    std::string nowhere = dir + "/no/such/place";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(player_folder_open(nowhere.c_str()), 0);
     highscore_ table[15];
     highscore_read(table, 15);
     expect_default_entry(table, 0);
     highscore_write(table, 15);
-    highscore_file = path.c_str();
+    testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(highscore_save_problem(), "a link or folder leads nowhere");
     EXPECT_TRUE(files().empty());
 }
 
@@ -345,6 +355,7 @@ TEST_F(HighscoreFile, ALinkedTableIsSavedThroughTheLink) {
     ASSERT_NE(f, nullptr);
     fclose(f);
     ASSERT_EQ(symlink("real/table", path.c_str()), 0);
+    ASSERT_EQ(player_folder_open(dir.c_str()), 1); // the link is followed at start-up
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(100, "Linked", table, 15);
@@ -362,17 +373,85 @@ TEST_F(HighscoreFile, ALinkedTableIsSavedThroughTheLink) {
 }
 
 TEST_F(HighscoreFile, AReadOnlyTableIsLeftAsItIs) {
+    headless_init();
     bytes original = hand_built_file(SCORES, 0);
     put(original);
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(INT32_MAX, "Lost", table, 15);
+    testing::internal::CaptureStderr();
     highscore_write(table, 15);
+    const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(get(), original);
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0444u);
+    // The player is told, on the screen and on stderr, that the score is lost.
+    EXPECT_NE(said.find(": the score is not saved: the table is read-only"), std::string::npos);
+    EXPECT_TRUE(has_text_centre(bmp, "Your score could not be saved: the table is read-only", 512,
+                                512, 0x7f0000));
+}
+
+/// Another game's table renamed in while this one saves (after the check,
+/// before the replace) is kept, and this save is said to have failed; so is
+/// a table that appears where there was none.
+std::string theirs_path, table_path;
+TEST_F(HighscoreFile, ANewerTableRenamedInDuringTheSaveIsKept) {
+    const int32_t theirs_scores[15] = {INT32_MAX};
+    const bytes theirs = hand_built_file(theirs_scores, 0);
+    theirs_path = dir + "/theirs";
+    table_path = path;
+    highscore_set_before_replace([] { rename(theirs_path.c_str(), table_path.c_str()); });
+    for (bool existed : {true, false}) {
+        if (existed)
+            put(hand_built_file(SCORES, 0));
+        highscore_ table[15];
+        highscore_read(table, 15);
+        std::ofstream(theirs_path).write(reinterpret_cast<const char*>(theirs.data()), 2310);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(highscore_save(table, 15));
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(get(), theirs) << existed;
+        EXPECT_STREQ(highscore_save_problem(), "the table changed while saving");
+        EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+        remove(path.c_str());
+    }
+    highscore_set_before_replace(nullptr);
+}
+
+/// Another user swapping the table and a pipe of theirs as fast as can be
+/// (renameat2 exchanges) while the game saves never has the pipe replaced.
+TEST_F(HighscoreFile, APipeSwappedWithTheTableIsNeverReplaced) {
+    put(hand_built_file(SCORES, 0));
+    const std::string pipe = dir + "/pipe";
+    struct stat made, a, b;
+    ASSERT_TRUE(mkfifo(pipe.c_str(), 0600) == 0 && stat(pipe.c_str(), &made) == 0);
+    pid_t swapper = fork();
+    while (swapper == 0)
+        renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, pipe.c_str(), RENAME_EXCHANGE);
+    highscore_ table[15];
+    highscore_read(table, 15);
+    int lost = 0, saved = 0;
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 2000; round++) {
+        saved += highscore_save(table, 15);
+        kill(swapper, SIGSTOP); // looked at between two exchanges
+        waitpid(swapper, nullptr, WUNTRACED);
+        if ((lstat(pipe.c_str(), &a) != 0 || a.st_ino != made.st_ino) &&
+            (lstat(path.c_str(), &b) != 0 || b.st_ino != made.st_ino)) {
+            lost++; // replaced: a new pipe for the next rounds
+            unlink(pipe.c_str());
+            mkfifo(pipe.c_str(), 0600);
+            stat(pipe.c_str(), &made);
+        }
+        kill(swapper, SIGCONT);
+    }
+    testing::internal::GetCapturedStderr();
+    kill(swapper, SIGKILL);
+    waitpid(swapper, nullptr, 0);
+    EXPECT_EQ(lost, 0) << "of 2000 rounds";
+    EXPECT_GT(saved, 0);
 }
 
 TEST_F(HighscoreFile, TheTemporaryFileNeverFollowsALinkAndDeadSavesAreCleared) {
@@ -454,6 +533,14 @@ TEST_F(HighscoreFile, ASaveKeepsTheTablesOwnerAndGroup) {
     highscore_read(saved, 15);
     EXPECT_STREQ(saved[0].name, "Nobody");
     EXPECT_EQ(files(), std::vector<std::string>{"highscore.zelko"});
+
+    // Under a file-size limit below the table's length, the write in place
+    // is not begun: the table is never half written.
+    const bytes before = get();
+    highscore_push(INT32_MAX, "Halved", table, 15);
+    status = write_in_child_with_file_limit(table, 1000, true, 65534);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(get(), before);
 }
 
 TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
@@ -474,8 +561,10 @@ TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
     highscore_read(table, 15);
     testing::internal::CaptureStderr();
     int saved = 0;
-    for (int i = 0; i < 300; i++)
+    for (int i = 0; i < 300; i++) {
+        player_folder_open(dir.c_str()); // the folder is found while the links swap
         saved += (highscore_write(table, 15), highscore_save_problem()[0] == 0);
+    }
     testing::internal::GetCapturedStderr();
     kill(swapper, SIGKILL);
     waitpid(swapper, nullptr, 0);
@@ -490,8 +579,8 @@ TEST_F(HighscoreFile, ALinkSwappedDuringTheSaveNeverSendsTheTableElsewhere) {
 
 TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
     const std::string name(NAME_MAX, 'n');
-    const std::string long_path = dir + "/" + name;
-    highscore_file = long_path.c_str();
+    ASSERT_EQ(symlink(name.c_str(), path.c_str()), 0); // the table is the file of that name
+    ASSERT_EQ(player_folder_open(dir.c_str()), 1);
     highscore_ table[15];
     highscore_read(table, 15);
     highscore_push(100, "Long", table, 15);
@@ -499,8 +588,80 @@ TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
     EXPECT_STREQ(highscore_save_problem(), "");
     highscore_read(table, 15);
     EXPECT_STREQ(table[0].name, "Long");
-    EXPECT_EQ(files(), std::vector<std::string>{name});
-    highscore_file = path.c_str();
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"highscore.zelko", name}));
+}
+
+/// The tape's part of one game that takes the top of the table: recording
+/// begun, table saved, game tied to its entry and ended. True when the table
+/// was saved and the game can be watched.
+bool keep_best_game(int score, const char* name) {
+    recordings_enable(1);
+    recordings_game_begins();
+    recording_game_seed(7);
+    highscore_ table[HIGHSCORE_COUNT];
+    highscore_read(table, HIGHSCORE_COUNT);
+    highscore_push(score, name, table, HIGHSCORE_COUNT);
+    const bool saved = highscore_save(table, HIGHSCORE_COUNT);
+    recordings_note_table(0, score, name);
+    recordings_game_ends(score);
+    recordings_enable(0);
+    char where[4096];
+    int fd = recordings_open_kept(1, where, sizeof where);
+    close(fd);
+    return saved && fd >= 0;
+}
+
+/// A run as the superuser in the player's folder makes the table,
+/// recordings/, its game and index the folder owner's, so that the player's
+/// next run still saves and keeps its game.
+TEST_F(HighscoreFile, ARunAsTheSuperuserLeavesThePlayersFilesThePlayers) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can run as the player afterwards";
+    const uid_t player = 4242; // no account has it
+    ASSERT_EQ(chown(dir.c_str(), player, player), 0);
+    ASSERT_TRUE(player_folder_open(dir.c_str()) && keep_best_game(100, "Root"));
+    int made = 0; // the table, recordings/, its game and its index
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        struct stat info;
+        ASSERT_EQ(lstat(entry.path().c_str(), &info), 0);
+        EXPECT_TRUE(info.st_uid == player && info.st_gid == player) << entry.path();
+        made++;
+    }
+    EXPECT_EQ(made, 4);
+    pid_t child = fork();
+    if (child == 0)
+        _exit(setgroups(0, nullptr) == 0 && setgid(player) == 0 && setuid(player) == 0 &&
+                      player_folder_open(dir.c_str()) && keep_best_game(200, "Player")
+                  ? 0
+                  : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0) << "the player's own run could not save or keep its game";
+}
+
+/// A link another user made in a folder part of the path is not followed
+/// (and the player is told), for the player's folder as for --record.
+TEST_F(HighscoreFile, ALinkOfAnotherUserOnTheWayIsNotFollowed) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made by the superuser";
+    const std::string elsewhere = dir + "/elsewhere", link = dir + "/in";
+    std::filesystem::create_directory(elsewhere);
+    std::ofstream(elsewhere + "/r.rec") << "keep me\n";
+    ASSERT_TRUE(symlink("elsewhere", link.c_str()) == 0 && lchown(link.c_str(), 65534, 0) == 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(player_folder_open(link.c_str()) || keep_best_game(100, "Lost"));
+    EXPECT_FALSE(recording_start((link + "/r.rec").c_str()));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(highscore_save_problem(), "a link was made by another user");
+    EXPECT_NE(said.find("no score nor game can be kept (a link was made by another user)"),
+              std::string::npos);
+    EXPECT_NE(said.find("r.rec: cannot be written: Operation not permitted"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(elsewhere), {}), 1);
+    EXPECT_EQ(std::filesystem::file_size(elsewhere + "/r.rec"), 8u); // whole
+    ASSERT_EQ(lchown(link.c_str(), 0, 0), 0); // the superuser's link is followed
+    EXPECT_TRUE(player_folder_open(link.c_str()) && keep_best_game(100, "Kept"));
 }
 
 } // namespace

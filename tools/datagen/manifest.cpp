@@ -76,6 +76,7 @@ const manifest_entry manifest_files[] = {
     {"StoryScreen3.bmp",       1024, 768, false, FROM_SCREENS},
     {"StoryScreen4.bmp",       1024, 768, false, FROM_SCREENS},
     {"ControlInfo.bmp",        1024, 768, false, FROM_SCREENS},
+    {"ControlHelp.bmp",        1024, 768, false, FROM_SCREENS},
     {"ByeBye.bmp",             1024, 768, false, FROM_SCREENS},
     {"GameOver.bmp",           1024, 768, false, FROM_SCREENS},
     {"lugn.wav",               0,    0,   false, FROM_MUSIC},

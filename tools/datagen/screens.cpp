@@ -204,11 +204,15 @@ size_t screen_table(screen_ctx& c, const words& head, const std::vector<std::str
 
 } // namespace
 
-bool screens_render_file(const std::string& path, const sprite_set& sprites, const font& f,
-                         image& out) {
+namespace {
+
+/// How deep one file's "include" may lead (against a file including itself).
+constexpr int INCLUDE_DEPTH = 4;
+
+/// Runs the commands of the file at `path` on the picture; false (with a
+/// message) on an error.
+bool screen_run_file(screen_ctx& c, const std::string& path, int depth) {
     std::vector<std::string> lines;
-    out = image_make(1024, 768, 0);
-    screen_ctx c{out, sprites, f, true, ""};
     if (!textfile_read_lines(path, lines)) {
         std::fprintf(stderr, "%s: cannot read the file\n", path.c_str());
         return false;
@@ -219,13 +223,27 @@ bool screens_render_file(const std::string& path, const sprite_set& sprites, con
             continue;
         c.where = path + ":" + std::to_string(i + 1);
         if (w[0] == "size")
-            out = image_make(arg_int(w, 1), arg_int(w, 2), 0);
+            c.img = image_make(arg_int(w, 1), arg_int(w, 2), 0);
         else if (w[0] == "lines")
             i = screen_lines(c, w, lines, i);
         else if (w[0] == "table")
             i = screen_table(c, w, lines, i);
+        else if (w[0] == "include" && (w.size() != 2 || depth >= INCLUDE_DEPTH))
+            screen_error(c, "include takes one file, at most " + std::to_string(INCLUDE_DEPTH) +
+                                " deep");
+        else if (w[0] == "include")
+            c.ok = screen_run_file(c, path.substr(0, path.rfind('/') + 1) + w[1], depth + 1);
         else
             screen_command(c, w);
     }
     return c.ok;
+}
+
+} // namespace
+
+bool screens_render_file(const std::string& path, const sprite_set& sprites, const font& f,
+                         image& out) {
+    out = image_make(1024, 768, 0);
+    screen_ctx c{out, sprites, f, true, ""};
+    return screen_run_file(c, path, 0);
 }

@@ -24,6 +24,8 @@
 //   table X Y SCALE KEYS TEXT SPACING X2
 //                                     "keys | meaning" lines up to "end", the
 //                                     meanings starting at X2
+//   include FILE                      the commands of FILE (beside this one)
+//                                     as if they stood here
 //
 // Lines starting with '#' are comments.
 #pragma once

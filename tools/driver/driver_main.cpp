@@ -34,6 +34,7 @@
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/sound.h"
+#include "tape/player_folder.h"
 #include "tape/recording.h"
 #include "world/alloc.h"
 #include "world/character.h"
@@ -289,17 +290,15 @@ bool driver_private_scores() {
     if (!mkdtemp(dir))
         return false;
     score_dir = dir;
-    static std::string file;
-    file = score_dir + "/highscore.zelko";
-    highscore_file = file.c_str();
-    return true;
+    return player_folder_open(dir) == 1;
 }
 
 /// Removes the run's highscore table and its folder.
 void driver_drop_scores() {
     if (score_dir.empty())
         return;
-    unlink(highscore_file);
+    player_folder_close();
+    unlink((score_dir + "/" + PLAYER_FOLDER_TABLE).c_str());
     rmdir(score_dir.c_str());
 }
 

@@ -12,7 +12,7 @@ data=$1
 out=$2
 mkdir -p "$out" "$out/tmp"
 for name in TitelScreen StoryScreen1 StoryScreen2 StoryScreen3 StoryScreen4 ControlInfo \
-            ByeBye GameOver; do
+            ControlHelp ByeBye GameOver; do
     convert "$data/$name.bmp" "$out/$name.png"
 done
 
