@@ -358,6 +358,20 @@ e2e_wait_exit() {
     done
 }
 
+# Waits (up to $1 seconds, default 60) until a replay in the window has
+# played to its end, which its last screen and the window title say, then
+# presses a key, after which the game ends.
+e2e_end_replay() {
+    local timeout="${1:-60}" t
+    e2e_find_window
+    for ((t = 0; t < timeout * 10; t++)); do
+        [[ $(xdotool getwindowname "$E2E_WIN" 2>/dev/null) == *"the replay has ended"* ]] && break
+        e2e_running || return 0
+        sleep 0.1
+    done
+    e2e_key a
+}
+
 # The room grid read off a screenshot (see grid.py): e2e_grid <command> <shot>.
 e2e_grid() { "$E2E_PY" "$(dirname "${BASH_SOURCE[0]}")/grid.py" "$1" "$2" "$E2E_RUN"; }
 

@@ -174,7 +174,8 @@ e2e_stop_game
 # there, to the end it was recorded with.
 cp "$E2E_SRC/debian/tests/short-game.rec" "$E2E_WORK/elsewhere/short.rec"
 e2e_start_in "$E2E_WORK/elsewhere" "${E2E_LAUNCH[@]}" --replay short.rec --replay-delay 0 --silent
-e2e_wait_exit 120
+e2e_end_replay 120
+e2e_wait_exit 15
 [[ $E2E_STATUS == 0 ]] || e2e_fail "cave --replay short.rec ended with $E2E_STATUS: $(cat "$E2E_WORK/game.err")"
 grep -qx "cave: end cause 2, score 95, 39 turns, deepest room 2" "$E2E_WORK/game.out" ||
     e2e_fail "cave --replay short.rec did not replay the recording: $(cat "$E2E_WORK/game.out" "$E2E_WORK/game.err")"
