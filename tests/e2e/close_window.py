@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""close_window.py WINDOW: asks the window manager to close the X window
-WINDOW (a decimal id) as a task bar does (_NET_CLOSE_WINDOW); the window
-manager then sends it WM_DELETE_WINDOW, as when its close button is clicked."""
+"""close_window.py WINDOW: sends the X window WINDOW (a decimal id) the
+message a window manager sends when the window's close button is clicked:
+WM_PROTOCOLS with WM_DELETE_WINDOW. Uses the X library through ctypes, so
+nothing else is needed."""
 import ctypes
 import sys
 from ctypes import c_int, c_long, c_ulong, c_void_p
@@ -19,18 +20,17 @@ class Event(ctypes.Union):  # every X event is padded to 24 longs
 
 x = ctypes.cdll.LoadLibrary("libX11.so.6")
 x.XOpenDisplay.restype = c_void_p
-x.XInternAtom.restype = x.XDefaultRootWindow.restype = c_ulong
+x.XInternAtom.restype = c_ulong
 x.XInternAtom.argtypes = [c_void_p, ctypes.c_char_p, c_int]
-x.XDefaultRootWindow.argtypes = x.XFlush.argtypes = [c_void_p]
+x.XFlush.argtypes = [c_void_p]
 x.XSendEvent.argtypes = [c_void_p, c_ulong, c_int, c_long, ctypes.POINTER(Event)]
 display = x.XOpenDisplay(None) or sys.exit("close_window.py: cannot open the display")
 event = Event()
 event.xclient.type = 33  # ClientMessage
 event.xclient.window = int(sys.argv[1])
-event.xclient.message_type = x.XInternAtom(display, b"_NET_CLOSE_WINDOW", 0)
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
 event.xclient.format = 32
-event.xclient.data[1] = 2  # the request comes from a pager or task bar
-redirect = (1 << 19) | (1 << 20)  # SubstructureNotify | SubstructureRedirect
-if not x.XSendEvent(display, x.XDefaultRootWindow(display), 0, redirect, ctypes.byref(event)):
-    sys.exit("close_window.py: the request could not be sent")
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)  # at CurrentTime (0)
+if not x.XSendEvent(display, event.xclient.window, 0, 0, ctypes.byref(event)):
+    sys.exit("close_window.py: the message could not be sent")
 x.XFlush(display)
