@@ -24,6 +24,7 @@
 #include "tape/recording.h"
 #include "tape/recordings.h"
 #include "turn/act.h"
+#include "turn/act_rules.h"
 #include "turn/check.h"
 #include "world/character.h"
 #include "world/properties.h"
@@ -39,6 +40,15 @@ enum game_seeding { SEEDS_AS_THEY_COME, SEEDS_GIVEN, SEEDS_FROM_CLOCK };
 game_seeding seeding = SEEDS_AS_THEY_COME;
 unsigned next_seed; // the seed of the next game, when seeds are given
 bool watching_one = false; // --watch: one kept game is played again
+
+/// Where the run stands, for a request from outside to end the program.
+enum game_phase {
+    PHASE_NO_GAME, // the title, name and story screens, "Play again?"
+    PHASE_PLAY,    // from the first turn until the game has ended
+    PHASE_ENDING,  // the end screens before the table is saved
+    PHASE_TABLE    // the table saved and shown, the game's recording still open
+};
+game_phase phase = PHASE_NO_GAME;
 
 /// What the end of a game says for each end cause.
 struct end_cause {
@@ -108,10 +118,45 @@ void game_show_end_picture() {
 }
 
 /// The score of the game just ended, from the player record as it stands.
+/// A game left with Escape scores as one given up.
 int game_score() {
     character_ nobody;
     memset(&nobody, 0, sizeof nobody);
-    return highscore_calculate_int(user ? *user : nobody, room_number, end_game);
+    const int cause = end_game == END_RUNNING && escape_ended ? END_QUIT : end_game;
+    return highscore_calculate_int(user ? *user : nobody, room_number, cause);
+}
+
+/// Enters the score into the table (drawn on the back buffer) and saves it,
+/// with the game's recording tied to its entry; a replay saves nothing.
+void game_save_score(int score) {
+    highscore_ table[HIGHSCORE_COUNT];
+    clear_to_color(bmp, 0);
+    highscore_read(table, HIGHSCORE_COUNT);
+    int place = highscore_new_score(score, table, HIGHSCORE_COUNT);
+    if (!recording_replaying()) { // a game watched again is not a new score
+        highscore_write(table, HIGHSCORE_COUNT);
+        recordings_note_table(place, score, username);
+    }
+    phase = PHASE_TABLE;
+}
+
+/// The program is asked from outside (the window's close button, a signal)
+/// to end: a replay stops, a game in play is left as it is, the score of a
+/// game on its end screens is saved first and its recording finished, so
+/// that it replays to where it was left; then the program ends, status 0.
+void game_leave() {
+    if (recording_replaying()) {
+        printf("cave: replay stopped\n");
+    } else if (phase == PHASE_PLAY) {
+        fprintf(stderr, "cave: your game is kept; start the game again to go on with it\n");
+    } else if (phase == PHASE_ENDING || phase == PHASE_TABLE) {
+        recording_note_left();
+        if (phase == PHASE_ENDING)
+            game_save_score(last_game.score);
+        recordings_game_ends(last_game.score);
+    }
+    fflush(nullptr); // every line recorded so far reaches its file
+    exit(0);
 }
 
 /// Seeds the game about to begin from the recording being replayed, or from
@@ -174,19 +219,13 @@ int game_show_end() {
         assets_show(bmp);
         zelkokey_wait_fresh();
     }
-    highscore_ table[HIGHSCORE_COUNT];
-    clear_to_color(bmp, 0);
-    highscore_read(table, HIGHSCORE_COUNT);
-    int place = highscore_new_score(score, table, HIGHSCORE_COUNT);
-    if (!recording_replaying()) { // a game watched again is not a new score
-        highscore_write(table, HIGHSCORE_COUNT);
-        recordings_note_table(place, score, username);
-    }
+    game_save_score(score);
     if (recordings_any())
         text_draw_centre(bmp, "cave --watch N shows any of these games again", 512, 528, 0x7f7f7f);
     assets_show(bmp);
     zelkokey_wait_fresh();
     recordings_game_ends(score);
+    phase = PHASE_NO_GAME;
     int again = watching_one ? 0 : zelko_msgbox_YN(bmp, "Play again?");
     sound_stop_music();
     return again;
@@ -197,6 +236,7 @@ void game_init_state() {
     game_text_colour = 0x7f0000;
     draw_init();
     zelkokey_set_help(help_show_sheet);
+    zelkokey_set_leave(game_leave);
     properties_set_teller(zelko_msgbox_properties);
     bmp = create_bitmap(1024, 768);
     clear_to_color(bmp, color_rgb(0x002010));
@@ -208,15 +248,17 @@ void game_run_turns() {
     user = room_find_user(current_room);
     step = 0;
     end_game = 0;
+    escape_ended = 0;
     room_number = 0;
     last_game.turns = last_game.deepest_room = 0;
+    phase = PHASE_PLAY;
     if (!cave || !user) {
         // Out of memory before the game could begin: end it at once, cleanly.
         event_history_push("The cave could not be made: out of memory");
         return;
     }
     sound_play_music("quiet.wav");
-    while (end_game == 0 && !zelkokey_held(KEY_ESC)) {
+    while (end_game == 0 && !act_left_with_escape()) {
         step = step + 1 > 1 ? 0 : step + 1;
         last_game.turns++;
         if (current_room->number > last_game.deepest_room)
@@ -225,7 +267,7 @@ void game_run_turns() {
         user_act();
         if (end_game == 0)
             user_check_health(user);
-        if (end_game != 0 || zelkokey_held(KEY_ESC))
+        if (end_game != 0 || act_left_with_escape())
             continue;
         monster_act(current_room);
     }
@@ -240,12 +282,14 @@ void game_release_world() {
 
 int game_play_one() {
     last_game = game_summary_();
+    phase = PHASE_NO_GAME;
     recordings_game_begins(); // before the seed, the recording's first line
     game_seed_this_one();
     sound_play_music("lugn.wav");
     event_history_clear();
     game_show_intro();
     game_run_turns();
+    phase = PHASE_ENDING;
     game_note_end();
     int again = game_show_end();
     game_release_world();
@@ -284,6 +328,7 @@ int game_prepare_run(const options_* options) {
 int game_finish_run() {
     const bool watched = recording_watched();
     seeding = SEEDS_AS_THEY_COME;
+    phase = PHASE_NO_GAME;
     recordings_enable(0);
     watching_one = false;
     const int status = recording_finish() ? 0 : 1;

@@ -9,6 +9,7 @@
 #include "main/game.h"
 #include "main/options.h"
 #include "platform/display.h"
+#include "platform/leave.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/sound.h"
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     player_folder_open(options.folder); // the run goes on without one, saying why
     if (!game_prepare_run(&options) || !main_start_library())
         return 1;
+    // The close button and SIGTERM, SIGHUP and SIGINT end the program at the
+    // next wait, as the screen allows (see game_leave).
+    if (!leave_install())
+        fprintf(stderr, "cave: the signals that end the game cannot be caught\n");
     if (BITMAP* sprite = assets_load_bitmap(ICON_SPRITE)) {
         display_set_icon(sprite);
         destroy_bitmap(sprite);

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/display.h"
+#include "platform/leave.h"
 #include "tape/recording.h"
 
 namespace {
@@ -56,6 +57,15 @@ bool typing_text = false;
 
 /// What F1 or ? at a command wait shows (the control sheet); null: nothing.
 void (*help_sheet)() = nullptr;
+
+/// What ends the program when it is asked to from outside; null: nothing.
+void (*leave_hook)() = nullptr;
+
+/// Hands a request from outside to end the program to the game.
+void keyboard_check_leave() {
+    if (leave_hook && leave_requested())
+        leave_hook();
+}
 
 /// 1 while Alt (or AltGr) is held.
 bool keyboard_alt_held() {
@@ -130,10 +140,12 @@ int keyboard_buffer_filter(int typed) {
 }
 
 /// What the game does at every look at the real keyboard, in a wait or in a
-/// replay's pause: the switch keys act, and the display looks at its window.
+/// replay's pause: the switch keys act, the display looks at its window, and
+/// a request to end the program is handed on.
 void keyboard_idle() {
     zelkokey_check_switches();
     display_watch();
+    keyboard_check_leave();
 }
 
 } // namespace
@@ -171,6 +183,7 @@ void zelkokey_check_switches() {
 }
 
 void zelkokey_poll() {
+    keyboard_check_leave();
     if (recording_replaying())
         return; // the recording answers: no keyboard to wait for
     if (poll_hook) {
@@ -196,6 +209,11 @@ void zelkokey_set_typing(int on) {
 
 void zelkokey_set_help(void (*show)()) {
     help_sheet = show;
+}
+
+void zelkokey_set_leave(void (*leave)()) {
+    leave_hook = leave;
+    recording_set_idle(keyboard_idle); // a replay's pauses notice it too
 }
 
 void zelkokey_wait_quietly(int down) {

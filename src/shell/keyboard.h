@@ -3,8 +3,9 @@
 // The waits poll the library's key[] state through zelkokey_poll, the one
 // poll point: in the game it polls Allegro and sleeps for a few milliseconds,
 // so that a waiting game leaves the processor idle; tests replace it with a
-// scripted keyboard. A replayed recording (tape/recording) answers the
-// waits instead of the keyboard.
+// scripted keyboard. It is also where a waiting game notices that it is
+// asked to end (platform/leave). A replayed recording (tape/recording)
+// answers the waits instead of the keyboard.
 #pragma once
 
 /// What zelkokey_get_a_key returns when it stops because Escape is held.
@@ -56,6 +57,11 @@ void zelkokey_set_typing(int on);
 /// Sets what F1 or ? shows at a command wait (the control sheet, which must
 /// put the screen back as it was); null: the keys do nothing.
 void zelkokey_set_help(void (*show)());
+
+/// Sets what the poll point runs once the program is asked from outside to
+/// end (the window's close button, a signal): the game, which knows its
+/// screen, ends the program. Null: the request is not looked at.
+void zelkokey_set_leave(void (*leave)());
 
 /// Waits, unrecorded, until no key is held (`down` 0) or one is (1): for a
 /// sheet that no turn and no recording may see.

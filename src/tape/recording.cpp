@@ -50,11 +50,15 @@ constexpr recording_word words[] = {
     /* REC_PRESS */ {"press", 0, 0, 0, "any key"},
     /* REC_RELEASE */ {"release", 0, 0, 0, "every key let go"},
     /* REC_HELD */ {"held", 2, 1, KEY_MAX - 1, "a look at a key"},
+    /* REC_LEFT */ {"left", 0, 0, 0, "the end of the program"},
 };
 constexpr int word_count = sizeof words / sizeof words[0];
 
 /// What the tape is doing.
 enum recording_mode { MODE_OFF, MODE_RECORD, MODE_REPLAY };
+
+/// The first version whose games ask before Escape or Q ends them.
+constexpr int asking_version = 2;
 
 /// Slice of the replay's pause between two looks at Escape, in ms.
 constexpr int pause_slice_ms = 10;
@@ -65,6 +69,7 @@ constexpr int longest_pause_ms = 2000;
 constexpr int standard_pause_ms = 150;
 
 recording_mode mode = MODE_OFF;
+int version = RECORDING_VERSION; // the version of the recording replayed
 char file_name[1024];
 FILE* out = nullptr;                  // the file written while recording
 safefile_place_ out_place = {-1, ""}; // where it goes, until it is made
@@ -72,6 +77,7 @@ std::string held_back;                // the lines written before it is made
 recording_line_* tape = nullptr;      // every event line loaded, in order
 recording_line_* tape_end = nullptr;
 recording_line_* next_line = nullptr; // tape_end when used up
+int left_at = 0;                      // the line number of the tape's "left" line, or 0
 int last_number = 0;                  // line number of the last line replayed
 int depth = 0;                        // keyboard routines running, one inside another
 int pause_ms = 0;
@@ -120,6 +126,7 @@ __attribute__((format(printf, 1, 2))) int recording_refuse(const char* format, .
 void recording_free() {
     free(tape);
     tape = tape_end = next_line = nullptr;
+    left_at = 0;
 }
 
 /// The number a line holds, as the game uses it (a seed's 32 bits unsigned).
@@ -207,8 +214,8 @@ bool recording_skipped(const recording_text_& line) {
     return i == line.length || line.text[i] == '#';
 }
 
-/// Checks the version line: "cave recording " and digits only, which must
-/// be this game's version; 0 after a message naming line 1 when not.
+/// Checks the version line: "cave recording " and digits only, a version
+/// this game reads; 0 after a message naming line 1 when not.
 int recording_check_version(recording_file_* file) {
     const char prefix[] = "cave recording ";
     recording_text_ line;
@@ -220,15 +227,16 @@ int recording_check_version(recording_file_* file) {
         return recording_refuse("not a recording of this game (line 1 is not \"cave recording "
                                 "%d\")",
                                 RECORDING_VERSION);
-    // Compared as text, so that no number of digits can overflow.
+    // Read only when short, so that no number of digits can overflow.
     while (digits[0] == '0' && digits[1])
         digits++;
-    char ours[16];
-    snprintf(ours, sizeof ours, "%d", RECORDING_VERSION);
-    if (strcmp(digits, ours) != 0)
+    const int number = strlen(digits) <= 4 ? atoi(digits) : -1;
+    if (number < RECORDING_OLDEST_VERSION || number > RECORDING_VERSION)
         return recording_refuse("line 1: a recording of version %.20s%s; this game plays "
-                                "version %d",
-                                digits, strlen(digits) > 20 ? "..." : "", RECORDING_VERSION);
+                                "versions %d to %d",
+                                digits, strlen(digits) > 20 ? "..." : "", RECORDING_OLDEST_VERSION,
+                                RECORDING_VERSION);
+    version = number;
     return 1;
 }
 
@@ -252,6 +260,12 @@ int recording_keep_line(const char* text, int number) {
         return recording_refuse("line %d is damaged: \"%.40s\"", number, text);
     if (tape_end == tape && line.kind != REC_GAME)
         return recording_refuse("line %d: the first event must be \"game SEED\"", number);
+    if (left_at)
+        return recording_refuse("line %d: nothing may follow \"left\" (line %d)", number, left_at);
+    if (line.kind == REC_LEFT) {
+        left_at = number; // not an answer: the mark of where the replay stops
+        return 1;
+    }
     *tape_end++ = line;
     return 1;
 }
@@ -413,6 +427,10 @@ bool recording_writing() {
 /// none, ends the program.
 recording_line_* recording_take(int kind) {
     recording_line_* line = next_line;
+    if (line == tape_end && left_at) {
+        printf("cave: replay stopped where its game was left\n");
+        exit(0);
+    }
     if (line == tape_end)
         recording_fail("the recording ends before the game does (after line %d)", last_number);
     if (line->kind != kind)
@@ -565,6 +583,7 @@ int recording_load_open(int fd, const char* name, int pause, int watch) {
     free(file.bytes);
     if (!ok) {
         recording_free();
+        version = RECORDING_VERSION;
         return 0;
     }
     next_line = tape;
@@ -597,6 +616,7 @@ int recording_finish() {
     held_back.clear();
     recording_free();
     mode = MODE_OFF;
+    version = RECORDING_VERSION;
     depth = 0;
     return whole;
 }
@@ -611,6 +631,10 @@ int recording_upcoming(long long* value, int* held) {
 
 int recording_replaying() {
     return mode == MODE_REPLAY;
+}
+
+int recording_asks_to_end() {
+    return mode != MODE_REPLAY || version >= asking_version;
 }
 
 unsigned recording_game_seed(unsigned planned) {
@@ -653,6 +677,11 @@ int recording_look(int scancode, int held) {
     if (recording_writing() && depth == 0)
         recording_write(REC_HELD, scancode, held);
     return held;
+}
+
+void recording_note_left() {
+    if (recording_writing())
+        recording_write(REC_LEFT, 0, 0);
 }
 
 int recording_copy_to(FILE* to) {

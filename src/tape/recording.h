@@ -4,7 +4,7 @@
 // keyboard routines instead of the keyboard, so the same games are played
 // again; a tape that runs out or stops fitting the game ends the program.
 //
-// The file: a first line "cave recording 1" (the format's version), then one
+// The file: a first line "cave recording 2" (the format's version), then one
 // event a line; blank lines and lines starting with # are skipped:
 //
 //   game SEED        a game begins; its cave is drawn from srand(SEED)
@@ -14,14 +14,30 @@
 //   press            zelkokey_wait_press saw a key go down
 //   release          zelkokey_wait_release saw every key up
 //   held SCANCODE V  the game looked at one key itself: V 1 down, 0 up
+//   left             the program was ended from outside on the game's end
+//                    screens; the last event line, where a replay stops
+//
+// Files of version 1 are read too, and their games are played as they were
+// then: Escape and Q end a game at once, and the game looks at Escape
+// between turns. From version 2 on, Escape and Q in play ask first (the
+// answers are key lines like any other) and no look at Escape ends a game.
 #pragma once
 #include <cstdio>
 
 /// The kinds of line, in the order of the list above.
-enum recording_kind { REC_GAME, REC_KEY, REC_NUMBER, REC_CHAR, REC_PRESS, REC_RELEASE, REC_HELD };
+enum recording_kind {
+    REC_GAME,
+    REC_KEY,
+    REC_NUMBER,
+    REC_CHAR,
+    REC_PRESS,
+    REC_RELEASE,
+    REC_HELD,
+    REC_LEFT
+};
 
-/// The format version this game writes and reads.
-enum { RECORDING_VERSION = 1 };
+/// The format version this game writes, and the oldest one it reads.
+enum { RECORDING_VERSION = 2, RECORDING_OLDEST_VERSION = 1 };
 
 /// The largest recording the game reads, in bytes (16 MiB): a game is about
 /// 10 KB, the longest ever seen about 1 MB. A larger file is refused unread.
@@ -63,6 +79,11 @@ int recording_finish();
 /// 1 while a recording is replayed.
 int recording_replaying();
 
+/// 1 when the games played now ask before Escape or Q ends them: games
+/// played at the keyboard, and replays of version 2 and on; 0 in a replay
+/// of version 1, whose games must go as they were recorded.
+int recording_asks_to_end();
+
 /// While replaying, the kind of the line the next answer comes from, with
 /// its number (and a held line's state) in *value and *held; -1 when the
 /// tape is used up or nothing is replayed.
@@ -84,6 +105,10 @@ int recording_kept(recording_kind kind, int answer);
 /// A look of the game at one key: notes `held` when recording and returns
 /// it; returns the recorded state when replaying.
 int recording_look(int scancode, int held);
+
+/// Notes that the program is ended from outside on a game's end screens
+/// (its score saved): a replay that gets there stops, status 0.
+void recording_note_left();
 
 /// From now on every event line written also goes to `to` (null: no
 /// longer), outside a replay. 1 if every line reached the file set before.

@@ -185,12 +185,12 @@ act_result act_zap(character_* player, int x, int y) {
         return ACT_AGAIN;
     text_draw_centre(bmp, "Zapping...", 512, 384, 0x7f7f00);
     assets_show(bmp);
-    int code = zelkokey_get_a_key();
+    int code = act_read_command();
     while (code < 1 || code > 9) {
-        if (code == ZELKOKEY_ESCAPE)
-            return ACT_CALL_OVER; // Escape ends the game; the zap is not made
+        if (code == ZELKOKEY_ESCAPE || end_game != 0)
+            return ACT_CALL_OVER; // Escape or Q ends the game; the zap is not made
         zelkokey_wait_release();
-        code = zelkokey_get_a_key();
+        code = act_read_command();
     }
     int zx, zy;
     act_direction(code, &zx, &zy);
@@ -233,7 +233,7 @@ act_result act_carry_out(int code, character_* player, int x, int y) {
     tile* here = &current_room->tiles[x][y];
     switch (code) {
     case ZELKOKEY_ESCAPE:
-        return ACT_CALL_OVER; // the game loop sees Escape still held and ends
+        return ACT_CALL_OVER; // the game loop sees that Escape left the game
     case ZK_QUIT:
         end_game = END_QUIT;
         return ACT_CALL_OVER;
@@ -261,13 +261,14 @@ void user_act() {
         return; // nobody to act: the player is dead or not in this room
     bool turn_over = false;
     while (!turn_over && end_game == 0) {
-        act_result result = act_carry_out(zelkokey_get_a_key(), player, x, y);
+        act_result result = act_carry_out(act_read_command(), player, x, y);
         if (result == ACT_CALL_OVER)
             return;
         turn_over = result == ACT_TURN_OVER;
-        // A key still held would be read again at once: wait it out first.
-        // Escape is left held, for the game loop to see.
-        if (!zelkokey_held(KEY_ESC))
+        // A key still held would be read again at once: wait it out first,
+        // unless Escape left the game (in older games it is left held, for
+        // the game loop to see).
+        if (!act_left_with_escape())
             zelkokey_wait_release();
         draw_picture(step);
     }

@@ -2,7 +2,12 @@
 // act_rules.h).
 #include "turn/act_rules.h"
 
+#include <allegro.h>
+
+#include "screens/msgbox.h"
+#include "shell/assets.h"
 #include "shell/keyboard.h"
+#include "tape/recording.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
@@ -37,6 +42,25 @@ constexpr act_step act_steps[] = {
 /// The player's calculated strength as last worked out.
 float act_s() {
     return users_calculated_properties.strength;
+}
+
+/// Asks over the screen as it is whether the game is to end; 1 for yes. On
+/// no the screen is put back and the answering key let go, so that neither
+/// N nor Escape is taken by the wait that asked.
+int act_confirm_end() {
+    BITMAP* kept = create_bitmap(bmp->w, bmp->h);
+    if (kept)
+        blit(bmp, kept, 0, 0, 0, 0, bmp->w, bmp->h);
+    const int yes = zelko_msgbox_YN(bmp, "Do you want to end this game?");
+    if (!yes && kept) {
+        blit(kept, bmp, 0, 0, 0, 0, bmp->w, bmp->h);
+        assets_show(bmp);
+    }
+    if (kept)
+        destroy_bitmap(kept);
+    if (!yes)
+        zelkokey_wait_release();
+    return yes;
 }
 
 } // namespace
@@ -119,4 +143,23 @@ void act_lay_new(objekt_* item, objektlist_** items) {
     objektlist_add_objekt_to_list(item, items);
     if (objektlist_count_stuff(*items) == before)
         objekt_remove(item);
+}
+
+int act_read_command() {
+    for (;;) {
+        const int code = zelkokey_get_a_key();
+        if ((code != ZELKOKEY_ESCAPE && code != ZK_QUIT) || !recording_asks_to_end())
+            return code;
+        if (act_confirm_end()) {
+            if (code == ZK_QUIT)
+                end_game = END_QUIT;
+            else
+                escape_ended = 1;
+            return code;
+        }
+    }
+}
+
+int act_left_with_escape() {
+    return recording_asks_to_end() ? escape_ended : zelkokey_held(KEY_ESC);
 }

@@ -1,6 +1,7 @@
 // act_rules: what the actions of the player's turn share: the food they
 // cost, the carrying capacity, the direction of a key, laying and moving
-// items, the player's corpse, finding the player, and the wait to read a box.
+// items, the player's corpse, finding the player, the wait to read a box,
+// and the command key read with the question before the game ends.
 #pragma once
 
 struct character_;
@@ -50,3 +51,15 @@ void act_wait_dismiss();
 /// Lays a new item at the end of a list; without memory for the list node
 /// the item is freed instead of lost.
 void act_lay_new(objekt_* item, objektlist_** items);
+
+/// Reads a command key at a wait of play (the cave, the inventory, aiming
+/// the wand). Where the game asks first, Escape and Q open "Do you want to
+/// end this game?": no (or Escape) puts the screen back and reads again, as
+/// if no key had been pressed; yes returns the key, Q having set end_game to
+/// END_QUIT and Escape escape_ended.
+int act_read_command();
+
+/// 1 once the player has left the game with Escape: the question answered
+/// yes or, in a replay of a game that did not ask, Escape held (a look the
+/// recording keeps).
+int act_left_with_escape();

@@ -228,9 +228,9 @@ void user_inventory(character_* player, tile* t) {
         inventory_show(&s);
         zelko_msgbox_info_3(bmp, pal, "u - use", "d - drop", "e - consume (eat/drink)");
         assets_show(bmp);
-        int code = zelkokey_get_a_key();
-        if (code == ZELKOKEY_ESCAPE)
-            break; // left with Escape still held, so that the game loop sees it
+        int code = act_read_command();
+        if (code == ZELKOKEY_ESCAPE || end_game != 0)
+            break; // Escape or Q ended the game: the game loop sees it
         if (code == ZK_INVENTORY)
             continue; // I is still held: the loop ends at its test
         zelkokey_wait_release();
@@ -240,6 +240,6 @@ void user_inventory(character_* player, tile* t) {
     }
     if (inventory_carries(player, s.current))
         s.current->selected = 0;
-    if (!zelkokey_held(KEY_ESC))
+    if (!act_left_with_escape())
         zelkokey_wait_release();
 }

@@ -6,6 +6,7 @@ room_* current_room;
 character_* user;
 int step;
 int end_game;
+int escape_ended;
 int room_number;
 char username[150];
 float max_hp;

@@ -13,6 +13,7 @@ extern room_* current_room;                    // the room the player is in
 extern character_* user;                       // the player; stays valid after death
 extern int step;                               // animation frame, 0 or 1
 extern int end_game;                           // 0 while running, else the end cause
+extern int escape_ended;                       // 1: ended with Escape, end_game staying 0
 extern int room_number;                        // room last entered through a door
 extern char username[150];                     // the player's name
 extern float max_hp;                           // reference for the health thresholds

@@ -418,15 +418,16 @@ e2e_dead_shown() {
     (($(e2e_count_colour "$shot" "$E2E_DEAD_AREA" "#FF0000" 2) >= base + 40))
 }
 
-# Presses the key that ends the game (held a little longer, as the turn loop
-# looks at Escape only after the player's turn) and waits for "You are dead!".
+# Presses the key that ends the game (Escape or q), answers y to "Do you want
+# to end this game?" and waits for "You are dead!".
 e2e_key_expect_dead() {
     local k="$1" base
     e2e_shot "before-$k"
     base="$(e2e_count_colour "$E2E_SHOT" "$E2E_DEAD_AREA" "#FF0000" 2)"
-    e2e_key "$k" 0.4
-    e2e_wait_for "\"You are dead!\" did not appear after $k" 15 dead e2e_dead_shown "$base"
-    e2e_log "\"You are dead!\" shown after $k"
+    e2e_key_expect_change "$k" end-question 100 "$E2E_BOX_AREA"
+    e2e_key y
+    e2e_wait_for "\"You are dead!\" did not appear after $k and y" 15 dead e2e_dead_shown "$base"
+    e2e_log "\"You are dead!\" shown after $k and y"
 }
 
 # From "You are dead!" to the end of the program: a key for the end picture

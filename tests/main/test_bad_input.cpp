@@ -382,8 +382,8 @@ class BadHighscoreFile : public BadInput {
         keys_type("Table\r");
         for (int i = 0; i < 5; i++)
             keys_press(KEY_A);
-        keys_hold_only({KEY_ESC});
-        keys_release();
+        keys_press(KEY_ESC);
+        keys_press(KEY_Y);     // "Do you want to end this game?"
         keys_press(KEY_SPACE); // "You are dead!"
         keys_press(KEY_SPACE); // the score
         keys_press(KEY_N);     // no history

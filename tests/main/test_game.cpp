@@ -58,6 +58,12 @@ void script_intro(const char* name) {
         keys_press(KEY_A);
 }
 
+/// Escape or Q in play, and yes to "Do you want to end this game?".
+void script_leave(int scancode) {
+    keys_press(scancode);
+    keys_press(KEY_Y);
+}
+
 /// Keys of the end: "You are dead!", the score, no history, the table, and
 /// the answer to "Play again?".
 void script_end(bool again, std::function<void()> at_score = {}) {
@@ -70,13 +76,23 @@ void script_end(bool again, std::function<void()> at_score = {}) {
     keys_press(again ? KEY_Y : KEY_N);
 }
 
+/// The contents of a file.
+std::string file_text(const std::string& path) {
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "r")) {
+        for (int c; (c = fgetc(f)) != EOF;)
+            text += char(c);
+        fclose(f);
+    }
+    return text;
+}
+
 } // namespace
 
 TEST_F(Game, EscapeEndsTheGameWithNoCause) {
     script_intro("Esko");
     bool saw_dead = false, saw_score = false;
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     keys_call([&] {
         saw_dead = has_text_centre(screen, "You are dead!", 512, 384, 0xff0000);
         // No end picture follows an Escape: the game screen is still there.
@@ -102,7 +118,7 @@ TEST_F(Game, TheKeyThatLeavesTheControlSheetDoesNothingInPlay) {
     keys_hold_only({KEY_SPACE}); // leaves the sheet and stays down a while
     keys_hold_only({KEY_SPACE});
     keys_release();
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(false);
     EXPECT_EQ(game_play_one(), 0);
     EXPECT_EQ(end_game, END_QUIT);
@@ -112,7 +128,7 @@ TEST_F(Game, TheKeyThatLeavesTheControlSheetDoesNothingInPlay) {
 
 TEST_F(Game, QuitPushesItsCauseAndShowsGameOver) {
     script_intro("Quinn");
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     bool saw_over = false;
     keys_press(KEY_SPACE); // past "You are dead!"
     keys_call([&] {
@@ -159,8 +175,7 @@ TEST_F(Game, WonGameColourCarriesToALaterEscapeGame) {
 
     keys_reset();
     script_intro("Later");
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     bool green_score = false;
     script_end(false,
                [&] { green_score = has_text_centre(screen, "Your score:", 512, 416, 0x003b17); });
@@ -171,7 +186,7 @@ TEST_F(Game, WonGameColourCarriesToALaterEscapeGame) {
 TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
     max_hp = 55.0f;
     script_intro("One");
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(true);
     room_* first_cave = nullptr;
     int seen_step = -1, seen_rooms = -1;
@@ -186,8 +201,7 @@ TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
         seen_step = step;
         seen_rooms = room_number;
     });
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     script_end(false);
     game_run();
     EXPECT_TRUE(log_empty);
@@ -201,8 +215,7 @@ TEST_F(Game, PlayAgainStartsAFreshGameKeepingMaxHp) {
 
 TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
     script_intro("Keeper");
-    keys_hold_only({KEY_ESC});
-    keys_release();
+    script_leave(KEY_ESC);
     script_end(false);
     game_play_one();
     highscore_ table[HIGHSCORE_COUNT];
@@ -215,15 +228,17 @@ TEST_F(Game, HighscoreTableKeepsTheNameBetweenGames) {
 
 /// A scripted game with walks, the inventory, a wait and a give-up, recorded;
 /// played again from the recording alone, it ends the same, leaves the same
-/// log and screen, and does not touch the table.
+/// log and screen, and does not touch the table. The answers to "Do you
+/// want to end this game?" are in the recording like any other.
 TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     std::string tape = std::string(dir) + "/r.txt";
     ASSERT_TRUE(recording_start(tape.c_str()));
     game_seed_games(1, 7);
     script_intro("Rex");
-    for (int k : {KEY_RIGHT, KEY_RIGHT, KEY_DOWN, KEY_I, KEY_I, KEY_SPACE, KEY_9_PAD, KEY_UP})
+    for (int k : {KEY_RIGHT, KEY_ESC, KEY_N, KEY_RIGHT, KEY_DOWN, KEY_I, KEY_Q, KEY_ESC, KEY_I,
+                  KEY_SPACE, KEY_9_PAD, KEY_UP})
         keys_press(k);
-    keys_press(KEY_Q);
+    script_leave(KEY_Q);
     script_end(false);
     testing::internal::CaptureStdout();
     EXPECT_EQ(game_play_one(), 0);
@@ -236,6 +251,12 @@ TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     blit(screen, seen, 0, 0, 0, 0, screen->w, screen->h);
     EXPECT_GE(first.turns, 8);          // every walk, the inventory and the wait took a turn
     ASSERT_EQ(unlink(file.c_str()), 0); // the replay starts from the same empty table
+    const std::string lines = file_text(tape);
+    EXPECT_EQ(lines.rfind("cave recording 2\n", 0), 0u);
+    for (const char* answer : {"key -1\nrelease\nheld 59 0\nkey 12\nheld 59 0\nrelease\nkey 6\n",
+                               "key 16\nrelease\nheld 59 0\nkey -1\nheld 59 1\nrelease\nkey 10\n",
+                               "key 16\nrelease\nheld 59 0\nkey 11\nheld 59 0\nrelease\n"})
+        EXPECT_NE(lines.find(answer), std::string::npos) << answer;
 
     keys_reset(); // no keys now: the recording alone answers
     clear_to_color(screen, 0);
@@ -252,14 +273,35 @@ TEST_F(Game, RecordedGameReplaysToTheSameEnd) {
     EXPECT_STREQ(username, "Rex");
     for (int i = 0; i < EVENT_HISTORY_LINES; i++)
         EXPECT_EQ(log[i], event_history[i]);
-    int differ = 0;
-    for (int y = 0; y < screen->h; y++)
-        for (int x = 0; x < screen->w; x++)
-            differ += getpixel(seen, x, y) != getpixel(screen, x, y);
-    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(screens_differ(seen, screen), 0);
     destroy_bitmap(seen);
     EXPECT_NE(access(file.c_str(), F_OK), 0); // no table was written
     unlink(tape.c_str());
+}
+
+/// A game of the first version left with Escape replays to the whole score
+/// it was recorded with; the same cave left with Escape now, the question
+/// answered yes, scores as a game given up: a third.
+TEST_F(Game, EscapeScoresAsGivingUpButOldRecordingsKeepTheirScore) {
+    max_hp = 30.0f; // as a run begins, where the recording was played
+    ASSERT_TRUE(recording_load(CAVE_TEST_FILES "/fuzz/corpus/recording/escape_version_1", 0, 0));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(recording_finish());
+    EXPECT_EQ(last_game.end_cause, END_RUNNING);
+    EXPECT_EQ(last_game.score, 198); // as the first version scored it
+
+    game_seed_games(1, 5);
+    script_intro("New");
+    script_leave(KEY_ESC);
+    script_end(false);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(game_play_one(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(last_game.end_cause, END_RUNNING);
+    EXPECT_EQ(last_game.turns, 1);
+    EXPECT_EQ(last_game.score, 198 / 3);
 }
 
 /// Recordings that are damaged, of another version or cut short are
@@ -277,7 +319,11 @@ TEST_F(Game, BadRecordingsAreRefused) {
         return ok ? std::string("loaded") : said;
     };
     EXPECT_NE(load("").find("not a recording"), std::string::npos);
-    EXPECT_NE(load("cave recording 2\ngame 1\n").find("version 2"), std::string::npos);
+    EXPECT_NE(load("cave recording 3\ngame 1\n").find("version 3"), std::string::npos);
+    EXPECT_NE(load("cave recording 0\ngame 1\n").find("version 0"), std::string::npos);
+    EXPECT_EQ(load("cave recording 2\ngame 1\nleft\n# end score 3\n"), "loaded");
+    EXPECT_NE(load("cave recording 2\ngame 1\nleft\nkey 8\n").find("nothing may follow"),
+              std::string::npos);
     EXPECT_NE(load("cave recording 1\n").find("holds no game"), std::string::npos);
     EXPECT_NE(load("cave recording 1\nkey 8\n").find("first event"), std::string::npos);
     for (const char* bad : {"key 18", "kex 8", "key 8 9", "held 59 2", "press 1", "key", "game -1",
@@ -332,26 +378,6 @@ TEST_F(Game, BadRecordingsAreRefused) {
     unlink(tape.c_str());
 }
 
-/// The number of pixels in which two screens differ.
-static int screens_differ(BITMAP* a, BITMAP* b) {
-    int differ = 0;
-    for (int y = 0; y < a->h; y++)
-        for (int x = 0; x < a->w; x++)
-            differ += getpixel(a, x, y) != getpixel(b, x, y);
-    return differ;
-}
-
-/// The contents of a file.
-static std::string file_text(const std::string& path) {
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "r")) {
-        for (int c; (c = fgetc(f)) != EOF;)
-            text += char(c);
-        fclose(f);
-    }
-    return text;
-}
-
 /// The text of the kept recording of table entry `entry` (-1: the last
 /// game), read through the descriptor the game opens; where it is into
 /// `name`. "" when it has none.
@@ -390,7 +416,7 @@ TEST_F(Game, HelpLeavesTheScreenAndTheGameAsTheyWere) {
             keys_press(KEY_SPACE);
         }
         keys_press(KEY_DOWN);
-        keys_press(KEY_Q);
+        script_leave(KEY_Q);
         script_end(false);
         testing::internal::CaptureStdout();
         game_play_one();
@@ -423,19 +449,14 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     highscore_write(table, HIGHSCORE_COUNT); // one place free: the first game takes it
     options_ options = {};
     options.has_seed = 1;
-    options.seed = 40;
+    options.seed = 49; // a cave whose score stays above those of the next eleven
     ASSERT_TRUE(game_prepare_run(&options));
     const char* watch_hint = "cave --watch N shows any of these games again";
     bool hint = false;
     for (int game = 1; game <= 12; game++) {
         script_intro("Kim");
         keys_press(KEY_RIGHT);
-        if (game == 1) { // Escape: a whole score, above the giving-up of the others
-            keys_hold_only({KEY_ESC});
-            keys_release();
-        } else {
-            keys_press(KEY_Q);
-        }
+        script_leave(game == 1 ? KEY_ESC : KEY_Q); // each scores as a game given up
         if (game < 12) {
             script_end(true);
             continue;
@@ -486,8 +507,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_NE(access(index_left.c_str(), F_OK), 0);
 
     char path[4096];
-    EXPECT_NE(kept_text(15, path, sizeof path).find("game 40\n"), std::string::npos);
-    EXPECT_NE(kept_text(OPTIONS_WATCH_LAST, path, sizeof path).find("game 51\n"),
+    EXPECT_NE(kept_text(15, path, sizeof path).find("game 49\n"), std::string::npos);
+    EXPECT_NE(kept_text(OPTIONS_WATCH_LAST, path, sizeof path).find("game 60\n"),
               std::string::npos);
     options = {};
     options.watch = 15;
@@ -505,8 +526,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     EXPECT_EQ(game_finish_run(), 0);
     EXPECT_TRUE(ended_told); // over the corner of the picture, with no margin
     EXPECT_EQ(keys_remaining(), 1);
-    EXPECT_EQ(last_game.seed, 40u);
-    const std::string seed = "cave: that cave was seed 40\n";
+    EXPECT_EQ(last_game.seed, 49u);
+    const std::string seed = "cave: that cave was seed 49\n";
     const size_t at = played.find(seed);
     ASSERT_NE(at, std::string::npos);
     const std::string result = played.substr(at, played.find('\n', at + seed.size()) - at);
@@ -550,7 +571,7 @@ TEST_F(Game, WatchFindsTheGamesOfALinkedTable) {
         options.watch = watch;
         ASSERT_TRUE(game_prepare_run(&options));
         script_intro("Lin");
-        keys_press(KEY_Q);
+        script_leave(KEY_Q);
         script_end(false);
         testing::internal::CaptureStdout();
         game_run();

@@ -66,9 +66,10 @@ constexpr hand_step play_cycle[] = {
     {H_KEY, KEY_SPACE}, {H_SEEK, 0},    {H_SEEK, 0},
 };
 
-// Once play is over: Escape leaves play and the boxes (and answers "Play
-// again?" with no), a digit and Enter close a number list.
-constexpr int end_cycle[] = {KEY_ESC, KEY_1, KEY_ENTER};
+// Once play is over: Escape leaves play (Y says yes to ending it, as to the
+// questions of the end screens) and the boxes, a digit and Enter close a
+// number list.
+constexpr int end_cycle[] = {KEY_ESC, KEY_Y, KEY_1, KEY_ENTER};
 
 int presses = 0;
 int rooms_seen = 0;

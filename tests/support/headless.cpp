@@ -103,6 +103,14 @@ int count_rgb(BITMAP* bitmap, int x, int y, int w, int h, int rgb) {
     return n;
 }
 
+int screens_differ(BITMAP* a, BITMAP* b) {
+    int differ = 0;
+    for (int y = 0; y < a->h; y++)
+        for (int x = 0; x < a->w; x++)
+            differ += getpixel(a, x, y) != getpixel(b, x, y);
+    return differ;
+}
+
 bool has_rgb(BITMAP* bitmap, int x, int y, int w, int h, int rgb) {
     return count_rgb(bitmap, x, y, w, h, rgb) > 0;
 }

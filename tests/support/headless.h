@@ -23,6 +23,9 @@ int pixel_rgb(BITMAP* bitmap, int x, int y);
 /// Counts pixels of colour 0xRRGGBB inside a rectangle.
 int count_rgb(BITMAP* bitmap, int x, int y, int w, int h, int rgb);
 
+/// The number of pixels in which two bitmaps of the same size differ.
+int screens_differ(BITMAP* a, BITMAP* b);
+
 /// 1 if the rectangle holds any pixel of colour 0xRRGGBB.
 bool has_rgb(BITMAP* bitmap, int x, int y, int w, int h, int rgb);
 

@@ -2,9 +2,14 @@
 // in food, what it tells the player, picking up, eating and zapping.
 #include "turn_fixture.h"
 
+#include <unistd.h>
+
+#include "render/room_view.h"
 #include "shell/history.h"
+#include "tape/recording.h"
 #include "turn/act.h"
 #include "turn/act_rules.h"
+#include "world/state.h"
 
 namespace {
 
@@ -64,23 +69,48 @@ TEST_F(TurnAct, KeysWithoutMeaningLetThePlayerActAgain) {
 
 TEST_F(TurnAct, GivingUpEndsTheGameAtOnceForFree) {
     keys_press(KEY_Q);
+    keys_press(KEY_Y); // "Do you want to end this game?"
     keys_press(KEY_SPACE);
     user_act();
     EXPECT_EQ(end_game, END_QUIT);
-    EXPECT_EQ(keys_remaining(), 3); // Q's release and Space were not read
+    EXPECT_EQ(keys_remaining(), 3); // Y's release and Space were not read
     EXPECT_FLOAT_EQ(player->props->fullness, 50.0f);
     EXPECT_EQ(turn_line(), "");
 }
 
-TEST_F(TurnAct, EscapeReturnsWithoutActingAndStaysHeld) {
+TEST_F(TurnAct, EscapeReturnsWithoutActingOnceTheEndIsConfirmed) {
     keys_hold_only({KEY_ESC});
+    keys_release();
+    keys_press(KEY_Y);
     keys_press(KEY_SPACE);
     user_act();
-    EXPECT_TRUE(key[KEY_ESC]);
-    EXPECT_EQ(keys_remaining(), 2);
+    EXPECT_EQ(escape_ended, 1);
+    EXPECT_EQ(act_left_with_escape(), 1);
+    EXPECT_EQ(keys_remaining(), 3);
     EXPECT_EQ(end_game, 0);
     EXPECT_FLOAT_EQ(player->props->fullness, 50.0f);
     EXPECT_EQ(turn_line(), "");
+}
+
+/// A recording of the first version is played as it was made: Q ends the
+/// game at once, and Escape returns with the key left held for the game loop.
+TEST_F(TurnAct, OldRecordingsEndWithoutTheQuestion) {
+    char tape[] = "/tmp/cave-v1-XXXXXX";
+    const int fd = mkstemp(tape);
+    ASSERT_GE(fd, 0);
+    const char text[] = "cave recording 1\ngame 1\nkey -1\nheld 59 1\nkey 16\n";
+    ASSERT_EQ(write(fd, text, sizeof text - 1), ssize_t(sizeof text - 1));
+    close(fd);
+    ASSERT_TRUE(recording_load(tape, 0, 0));
+    recording_game_seed(0);
+    user_act();
+    EXPECT_EQ(act_left_with_escape(), 1); // the look kept in the recording
+    EXPECT_EQ(escape_ended, 0);
+    user_act();
+    EXPECT_EQ(end_game, END_QUIT);
+    EXPECT_FALSE(has_text_centre(screen, "Do you want to end this game?", 512, 340, 0xffffff));
+    EXPECT_TRUE(recording_finish()); // every line was played
+    unlink(tape);
 }
 
 TEST_F(TurnAct, WithoutThePlayerOnTheGridNoKeyIsRead) {
@@ -346,7 +376,7 @@ TEST_F(TurnAct, ZappingAimsWithTheKeypadAndFiveHitsTheOwnTile) {
 
 TEST_F(TurnAct, WhileAimingOtherKeysAreIgnored) {
     wield_wand(player);
-    for (int k : {KEY_Z, KEY_SPACE, KEY_E, KEY_Q, KEY_7_PAD})
+    for (int k : {KEY_Z, KEY_SPACE, KEY_E, KEY_D, KEY_7_PAD})
         keys_press(k);
     user_act();
     EXPECT_EQ(keys_remaining(), 0);
@@ -356,6 +386,59 @@ TEST_F(TurnAct, WhileAimingOtherKeysAreIgnored) {
     EXPECT_EQ(burst->step_x, -1);
     EXPECT_EQ(burst->step_y, -1);
     EXPECT_EQ(turn_lines(2), (std::vector<std::string>{"", "You zapped your wand"}));
+}
+
+/// Escape and Q at each wait of play (the cave, the inventory, aiming the
+/// wand) ask first. N, or Escape, leaves the wait as it was, its screen too,
+/// and its next key acts; Y ends the game as the key always did.
+TEST_F(TurnAct, EndingAsksFirstAtEveryWait) {
+    struct wait_ {
+        int open;         // the key that reaches the wait (0: the cave's own)
+        int next;         // the key it then takes
+        const char* line; // the line that key leaves, after no
+        const char* yes;  // the line left after yes
+    };
+    const wait_ waits[] = {
+        {0, KEY_SPACE, "This seemed to be a good time to stand still", ""},
+        {KEY_I, KEY_I, "You fiddled with your inventory", "You fiddled with your inventory"},
+        {KEY_Z, KEY_5_PAD, "You zapped your wand", ""}};
+    BITMAP* before = create_bitmap(1024, 768);
+    wield_wand(player);
+    for (const wait_& w : waits)
+        for (int ender : {KEY_ESC, KEY_Q})
+            for (int answer : {KEY_N, KEY_ESC, KEY_Y}) {
+                SCOPED_TRACE(testing::Message() << w.line << ", " << ender << ", " << answer);
+                end_game = escape_ended = 0;
+                event_history_clear();
+                keys_reset();
+                draw_picture(step);
+                if (w.open)
+                    keys_press(w.open);
+                keys_call([&] { blit(screen, before, 0, 0, 0, 0, 1024, 768); });
+                keys_press(ender);
+                bool asked = false;
+                int differ = -1;
+                keys_call([&] {
+                    asked = has_text_centre(screen, "Do you want to end this game?", 512, 340,
+                                            0xffffff);
+                });
+                keys_press(answer);
+                keys_call([&] { differ = screens_differ(screen, before); });
+                keys_press(w.next);
+                user_act();
+                EXPECT_TRUE(asked);
+                if (answer != KEY_Y) {
+                    EXPECT_EQ(differ, 0);
+                    EXPECT_EQ(end_game, 0);
+                    EXPECT_EQ(escape_ended, 0);
+                    EXPECT_EQ(turn_line(), w.line);
+                    continue;
+                }
+                EXPECT_EQ(end_game, ender == KEY_Q ? END_QUIT : 0);
+                EXPECT_EQ(escape_ended, ender == KEY_ESC);
+                EXPECT_EQ(turn_line(), w.yes);
+            }
+    destroy_bitmap(before);
 }
 
 TEST_F(TurnAct, WithoutTheWandZDoesNothing) {

@@ -238,12 +238,14 @@ TEST_F(TurnInventory, TheCursorNeverStaysOnAnItemDropped) {
                   "You dropped a shiny stone", "You fiddled with your inventory"}));
 }
 
-TEST_F(TurnInventory, EscapeLeavesTheScreenWithEscapeStillHeld) {
+TEST_F(TurnInventory, EscapeLeavesTheScreenOnceTheEndIsConfirmed) {
     objekt_* stone = give(turn_plain(objekt_create_stone()));
     keys_press(KEY_I);
     keys_hold_only({KEY_ESC});
+    keys_release();
+    keys_press(KEY_Y);
     user_act();
-    EXPECT_TRUE(key[KEY_ESC]);
+    EXPECT_EQ(escape_ended, 1);
     EXPECT_EQ(stone->selected, 0);
     EXPECT_EQ(turn_line(), "You fiddled with your inventory");
 }

@@ -111,6 +111,7 @@ void TurnTest::SetUp() {
     event_history_clear();
     alloc_fail_at(0);
     end_game = 0;
+    escape_ended = 0;
     step = 0;
     room_number = 0;
     max_hp = 30.0f;

@@ -64,9 +64,11 @@ constexpr gesture play_gestures[] = {
 };
 
 /// The keys that let go of any screen of play, pressed in turn once a game
-/// has run long enough: Escape leaves play, boxes and the inventory; a digit
-/// and Enter close an item list and the name box; Q gives up.
-constexpr key_frame end_cycle[] = {{KEY_ESC, 27}, {KEY_1, '1'}, {KEY_ENTER, '\r'}, {KEY_Q, 'q'}};
+/// has run long enough: Escape leaves play (Y says yes to ending it), boxes
+/// and the inventory; a digit and Enter close an item list and the name box;
+/// Q gives up.
+constexpr key_frame end_cycle[] = {{KEY_ESC, 27},     {KEY_Y, 'y'}, {KEY_1, '1'},
+                                   {KEY_ENTER, '\r'}, {KEY_Q, 'q'}, {KEY_Y, 'y'}};
 
 /// The eight step keys of the keypad and the four arrows.
 constexpr key_frame direction_keys[] = {

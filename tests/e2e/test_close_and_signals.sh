@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The window's close button (WM_DELETE_WINDOW, as a window manager sends it;
+# openbox manages the window) and the signals SIGTERM, SIGHUP and SIGINT end
+# the program with status 0, as the screen allows (the time each took is
+# told; the goal is under a second): on the title at once; in play
+# with one line on stderr that the game is kept; on the end screens after the
+# score is saved (the table, and the game's recording finished and tied to
+# its entry, which then replays to where the game was left); a replay stops.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+command -v openbox >/dev/null || e2e_fail "the window manager openbox is not installed"
+
+KEPT="cave: your game is kept; start the game again to go on with it"
+WM_PID=""
+stop_wm() { [[ -z $WM_PID ]] || kill "$WM_PID" 2>/dev/null; }
+E2E_AT_EXIT=stop_wm
+
+e2e_start_x
+e2e_copy_data
+e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
+# Starts openbox and waits until it has taken the screen and set itself up (a
+# start that fails now and then on a display that has only just come up is
+# tried again).
+for ((t = 0; ; t++)); do
+    if [[ -z $WM_PID ]] || ! kill -0 "$WM_PID" 2>/dev/null; then
+        ((t < 300)) || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
+        XDG_CACHE_HOME="$E2E_WORK/cache" openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
+        WM_PID=$!
+    fi
+    # Its theme is named once it has set itself up, after it took the screen.
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" &&
+        xprop -root _OB_THEME 2>/dev/null | grep -q '"' && break
+    ((t < 300)) || e2e_fail "openbox did not take the screen within 30 s"
+    sleep 0.1
+done
+e2e_log "openbox runs"
+
+# Starts the game with the arguments given and gives its window the keyboard.
+start() {
+    e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --silent --scale 1 "$@"
+    e2e_find_window
+    timeout 5 xdotool windowactivate --sync "$E2E_WIN" >/dev/null 2>&1 || true
+}
+
+# Ends the game with `how` (close, or a signal's name), then checks that it
+# ended with status 0 and said `line` on stderr (or nothing), and tells how
+# long it took.
+leave() {
+    local how="$1" line="$2" what="$3" start t
+    if [[ $how == close ]]; then
+        "$E2E_PY" "$(dirname "$0")/close_window.py" "$E2E_WIN" || e2e_fail "no close request sent"
+    else
+        kill -s "$how" "$E2E_GAME_PID"
+    fi
+    start=$EPOCHREALTIME
+    for ((t = 0; t < 500; t++)); do
+        e2e_running || break
+        sleep 0.02
+    done
+    local took=$(((${EPOCHREALTIME/./} - ${start/./}) / 1000))
+    e2e_running && e2e_fail "$what: the game still runs 10 s after $how"
+    E2E_STATUS=0
+    wait "$E2E_GAME_PID" 2>/dev/null || E2E_STATUS=$?
+    E2E_GAME_PID=""
+    [[ $E2E_STATUS == 0 ]] || e2e_fail "$what: $how ended the game with status $E2E_STATUS"
+    [[ $(grep -vxF "$line" "$E2E_WORK/game.err") == "" ]] ||
+        e2e_fail "$what: stderr after $how: $(cat "$E2E_WORK/game.err")"
+    [[ -z $line ]] || grep -qxF "$line" "$E2E_WORK/game.err" ||
+        e2e_fail "$what: \"$line\" was not said after $how"
+    e2e_log "$what: $how ended the game in $took ms, status 0"
+}
+
+start
+e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
+leave close "" title
+start
+e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
+leave HUP "" title
+
+for how in close TERM; do
+    start
+    e2e_play_intro "Player"
+    leave "$how" "$KEPT" play
+done
+
+start
+e2e_play_intro Closer
+e2e_key_expect_dead Escape
+leave close "" "end screen"
+grep -aq Closer "$E2E_RUN/highscore.zelko" || e2e_fail "the score was not saved on close"
+entry="$(grep '^entry 1 ' "$E2E_RUN/recordings/index")" ||
+    e2e_fail "the index ties no recording to the new entry: $(cat "$E2E_RUN/recordings/index")"
+kept="$E2E_RUN/recordings/$(cut -d' ' -f4 <<<"$entry")"
+[[ $(tail -n2 "$kept" | head -n1) == left && $(tail -n1 "$kept") == "# end score "* ]] ||
+    e2e_fail "the kept recording does not end where the game was left: $(tail -n3 "$kept")"
+e2e_log "the score was saved, its recording kept: $entry"
+e2e_start_in "$E2E_RUN" "$E2E_CAVE" --folder "$E2E_RUN" --silent --scale 1 --watch 1 --replay-delay 0
+e2e_wait_exit 60
+[[ $E2E_STATUS == 0 ]] && grep -qx "cave: replay stopped where its game was left" "$E2E_WORK/game.out" ||
+    e2e_fail "the kept game did not replay to where it was left: $(cat "$E2E_WORK/game.err")"
+
+for how in close INT; do
+    start --watch 1
+    sleep 0.5
+    leave "$how" "" replay
+    grep -qx "cave: replay stopped" "$E2E_WORK/game.out" || e2e_fail "the replay did not stop"
+done
+echo "PASS"
