@@ -20,6 +20,7 @@
 #include "main/game.h"
 #include "main/options.h"
 #include "platform/sound_capture.h"
+#include "readme.h"
 #include "screens/highscore.h"
 #include "shell/assets.h"
 #include "shell/history.h"
@@ -653,6 +654,31 @@ TEST(MusicSwitch, MSilencesAndRestoresWhatPlaysNow) {
     EXPECT_EQ(sound_music_is_on(), 1);
     ASSERT_TRUE(sound_capture_mix(heard.data(), frames));
     EXPECT_EQ(heard, fresh) << "not the loop the game plays now, from its start";
+    sound_release();
+    remove_sound();
+}
+
+/// Each loop, mixed once round as the player hears it, is as loud as the
+/// README says, and nothing clips.
+TEST(MusicLevel, EveryLoopIsAsLoudAsTheReadmeSays) {
+    headless_init();
+    ASSERT_TRUE(sound_capture_offer());
+    sound_init(0);
+    const auto told = readme_match("title music \\(lugn\\) (-[0-9.]+) dBFS RMS, play \\(quiet\\) "
+                                   "(-[0-9.]+), end (-[0-9.]+); every peak (-[0-9.]+) dBFS");
+    ASSERT_EQ(told.size(), 4u) << "the README tells the level of each loop";
+    const char* loops[] = {"lugn.wav", "quiet.wav", "end.wav"};
+    for (int i = 0; i < 3; i++) {
+        const std::vector<int16_t> mix = sound_mix_loop(loops[i]);
+        ASSERT_FALSE(mix.empty()) << loops[i];
+        const sound_capture_level_ level = sound_capture_measure(mix.data(), long(mix.size()));
+        char rms[16], peak[16]; // as the README writes them: one decimal
+        snprintf(rms, sizeof rms, "%.1f", level.rms_db);
+        snprintf(peak, sizeof peak, "%.1f", level.peak_db);
+        EXPECT_EQ(told[i], rms) << loops[i];
+        EXPECT_EQ(told[3], peak) << loops[i];
+        EXPECT_EQ(level.clipped, 0) << loops[i];
+    }
     sound_release();
     remove_sound();
 }
