@@ -187,8 +187,9 @@ void game_note_end() {
     if (!last_game.seeded)
         return;
     printf("cave: that cave was seed %u\n", last_game.seed);
-    printf("cave: end cause %d, score %d, %d turns, deepest room %d\n", last_game.end_cause,
-           last_game.score, last_game.turns, last_game.deepest_room);
+    printf("cave: end cause %d, score %d, %d turn%s, deepest room %d\n", last_game.end_cause,
+           last_game.score, last_game.turns, last_game.turns == 1 ? "" : "s",
+           last_game.deepest_room);
     fflush(stdout);
 }
 

@@ -299,10 +299,11 @@ TEST_F(Game, EscapeScoresAsGivingUpButOldRecordingsKeepTheirScore) {
     script_end(false);
     testing::internal::CaptureStdout();
     EXPECT_EQ(game_play_one(), 0);
-    testing::internal::GetCapturedStdout();
+    const std::string told = testing::internal::GetCapturedStdout();
     EXPECT_EQ(last_game.end_cause, END_RUNNING);
     EXPECT_EQ(last_game.turns, 1);
     EXPECT_EQ(last_game.score, 198 / 3);
+    EXPECT_NE(told.find("score 66, 1 turn, deepest room"), std::string::npos) << told;
 }
 
 /// Recordings that are damaged, of another version or cut short are
