@@ -136,10 +136,9 @@ int options_store(int code, const char* value, options_* out) {
         out->help = 1;
         return 0;
     case 'w':
-        out->windowed = 1;
-        return 0;
     case OPT_FULLSCREEN:
-        out->windowed = 0;
+        out->windowed = code == 'w';
+        out->screen_given = 1;
         return 0;
     case OPT_VERSION:
         out->version = 1;
