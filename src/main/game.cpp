@@ -137,6 +137,7 @@ void game_save_score(int score) {
         highscore_write(table, HIGHSCORE_COUNT);
         recordings_note_table(place, score, username);
     }
+    highscore_draw_marks(bmp, table, HIGHSCORE_COUNT, place);
     phase = PHASE_TABLE;
 }
 
@@ -220,8 +221,6 @@ int game_show_end() {
         zelkokey_wait_fresh();
     }
     game_save_score(score);
-    if (recordings_any())
-        text_draw_centre(bmp, "cave --watch N shows any of these games again", 512, 528, 0x7f7f7f);
     assets_show(bmp);
     zelkokey_wait_fresh();
     recordings_game_ends(score);

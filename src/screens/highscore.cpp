@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "shell/assets.h"
+#include "tape/recording.h"
+#include "tape/recordings.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
@@ -24,7 +26,9 @@ enum {
     DRAW_FIRST_ROW_Y = 256,
     DRAW_ROW_HEIGHT = 16,
     DRAW_PROBLEM_X = 512,
-    DRAW_PROBLEM_Y = 512
+    DRAW_PROBLEM_Y = 512,
+    DRAW_MARK_X = DRAW_PLACE_X - 16,
+    DRAW_HINT_Y = 528
 };
 const int COLOUR_HEADING = 0x7F0000;
 const int COLOUR_LIT = 0xFFFFFF;
@@ -108,6 +112,32 @@ void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit) {
         text_draw(bitmap, text, DRAW_SCORE_X, y, colour);
         text_draw(bitmap, table[i].name, DRAW_NAME_X, y, colour);
     }
+}
+
+/// Marks beside their place the rows of the drawn table whose games can be
+/// watched again, in the row's colour, and says under the table how;
+/// nothing when none can. A table drawn in a replay holds the watched game
+/// at row `lit` over the saved ones, which move down a row from there.
+void highscore_draw_marks(BITMAP* bitmap, highscore_* table, int count, int lit) {
+    recordings_game_ games[HIGHSCORE_COUNT + 1];
+    const int kept = recordings_list(games);
+    const bool moved = recording_replaying() && lit >= 0;
+    int marked = 0;
+    for (int k = 0; k < kept && games[k].place > 0; k++) {
+        const int row = games[k].place - 1 + (moved && games[k].place - 1 >= lit);
+        if (row >= count || table[row].score != games[k].score ||
+            strcmp(table[row].name, games[k].name) != 0)
+            continue;
+        text_draw(bitmap, HIGHSCORE_MARK, DRAW_MARK_X, DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * row,
+                  row == lit ? COLOUR_LIT : COLOUR_ROW);
+        marked++;
+    }
+    char hint[96];
+    snprintf(hint, sizeof hint,
+             "W on the title screen or cave --watch N shows a game marked %s again",
+             HIGHSCORE_MARK);
+    if (marked > 0)
+        text_draw_centre(bitmap, hint, DRAW_PROBLEM_X, DRAW_HINT_Y, COLOUR_ROW);
 }
 
 /// Enters the player's name when the score belongs in the table, then draws

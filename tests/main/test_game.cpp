@@ -451,8 +451,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     options.has_seed = 1;
     options.seed = 49; // a cave whose score stays above those of the next eleven
     ASSERT_TRUE(game_prepare_run(&options));
-    const char* watch_hint = "cave --watch N shows any of these games again";
-    bool hint = false;
+    const char* watch_hint = "W on the title screen or cave --watch N shows a game marked * again";
+    bool hint = false, marks = false;
     for (int game = 1; game <= 12; game++) {
         script_intro("Kim");
         keys_press(KEY_RIGHT);
@@ -464,7 +464,12 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_SPACE);
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
-        keys_call([&] { hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f); });
+        keys_call([&] {
+            hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f);
+            // The first game's row, the table's last, is marked; the old rows are not.
+            marks = has_text(screen, "*", 277, 256 + 16 * 14, 0x7f7f7f) &&
+                    count_rgb(screen, 277, 256, 8, 16 * 14, 0x7f7f7f) == 0;
+        });
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
     }
@@ -493,6 +498,7 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
     EXPECT_TRUE(hint);
+    EXPECT_TRUE(marks);
     std::vector<std::string> kept;
     DIR* listing = opendir(folder.c_str());
     ASSERT_NE(listing, nullptr);
