@@ -28,7 +28,8 @@ enum {
     DRAW_PROBLEM_X = 512,
     DRAW_PROBLEM_Y = 512,
     DRAW_MARK_X = DRAW_PLACE_X - 16,
-    DRAW_HINT_Y = 528
+    DRAW_HINT_Y = 528,
+    DRAW_KEPT_Y = 208
 };
 const int COLOUR_HEADING = 0x7F0000;
 const int COLOUR_LIT = 0xFFFFFF;
@@ -138,6 +139,30 @@ void highscore_draw_marks(BITMAP* bitmap, highscore_* table, int count, int lit)
              HIGHSCORE_MARK);
     if (marked > 0)
         text_draw_centre(bitmap, hint, DRAW_PROBLEM_X, DRAW_HINT_Y, COLOUR_ROW);
+}
+
+void highscore_draw_kept(BITMAP* bitmap, const recordings_game_* games, int count,
+                         const char* typed) {
+    clear_to_color(bitmap, 0);
+    text_draw_centre(bitmap, "Kept games", DRAW_PROBLEM_X, DRAW_KEPT_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Place", DRAW_PLACE_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Score", DRAW_SCORE_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Name", DRAW_NAME_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    for (int i = 0; i < count; i++) {
+        const int y = DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * i;
+        char text[16];
+        snprintf(text, sizeof text, "%d.", games[i].place);
+        text_draw(bitmap, text, DRAW_PLACE_X, y, COLOUR_ROW);
+        snprintf(text, sizeof text, "%d", games[i].score);
+        text_draw(bitmap, text, DRAW_SCORE_X, y, COLOUR_ROW);
+        text_draw(bitmap, games[i].place ? games[i].name : "the last game", DRAW_NAME_X, y,
+                  COLOUR_ROW);
+    }
+    const int below = DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * (HIGHSCORE_COUNT + 2);
+    text_draw_centre(bitmap, "Type the number of a game to watch it again; Escape goes back",
+                     DRAW_PROBLEM_X, below, COLOUR_ROW);
+    if (typed && typed[0])
+        text_draw_centre(bitmap, typed, DRAW_PROBLEM_X, below + DRAW_ROW_HEIGHT, COLOUR_LIT);
 }
 
 /// Enters the player's name when the score belongs in the table, then draws

@@ -21,3 +21,9 @@ constexpr const char HIGHSCORE_MARK[] = "*";
 /// Marks the rows of the drawn table whose games can be watched again (row
 /// `lit` in its light) and says under the table how; nothing when none can.
 void highscore_draw_marks(BITMAP* bitmap, highscore_* table, int count, int lit);
+
+/// Draws the list of the kept games that can be watched (their place, 0 for
+/// the last game, score and name) on black, with the number `typed` so far
+/// under it.
+void highscore_draw_kept(BITMAP* bitmap, const recordings_game_* games, int count,
+                         const char* typed);
