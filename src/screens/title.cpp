@@ -21,7 +21,7 @@ namespace {
 constexpr int TITLE_RGB = 0xfff0c0;
 constexpr int HINT_Y = 736, NEWS_Y = 750;
 
-/// What W says on the title after it, by game_watch_outcome, and when there
+/// What W says on the title after it, by title_watch_outcome, and when there
 /// is nothing to watch.
 constexpr const char* watch_news[] = {
     /* TITLE_WATCH_ENDED */ "",
