@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <unistd.h>
 
 #include "creatures/world_turn.h"
@@ -17,6 +18,7 @@
 #include "screens/help.h"
 #include "screens/highscore.h"
 #include "screens/msgbox.h"
+#include "screens/title.h"
 #include "shell/assets.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
@@ -38,8 +40,9 @@ namespace {
 /// How the games of the run are seeded.
 enum game_seeding { SEEDS_AS_THEY_COME, SEEDS_GIVEN, SEEDS_FROM_CLOCK };
 game_seeding seeding = SEEDS_AS_THEY_COME;
-unsigned next_seed; // the seed of the next game, when seeds are given
+unsigned next_seed;        // the seed of the next game, when seeds are given
 bool watching_one = false; // --watch: one kept game is played again
+int watch_pause_ms = OPTIONS_DEFAULT_REPLAY_DELAY; // between its keys (--replay-delay)
 
 /// Where the run stands, for a request from outside to end the program.
 enum game_phase {
@@ -86,7 +89,7 @@ void game_load_screen(const char* name) {
 void game_show_intro() {
     game_load_screen("TitelScreen.bmp");
     assets_show(bmp);
-    zelkokey_wait_fresh();
+    title_wait(game_watch_kept);
     zelko_msgbox_TextIN(bmp, "What is your name?", username, 150);
     recording_name_given(); // a recording is made from here on: a quit before leaves an old one
     game_load_screen("StoryScreen1.bmp");
@@ -137,6 +140,7 @@ void game_save_score(int score) {
         highscore_write(table, HIGHSCORE_COUNT);
         recordings_note_table(place, score, username);
     }
+    highscore_draw_marks(bmp, table, HIGHSCORE_COUNT, place);
     phase = PHASE_TABLE;
 }
 
@@ -192,7 +196,105 @@ void game_note_end() {
     fflush(stdout);
 }
 
+/// The last screen of a replay watched in the window stays, saying so,
+/// until a key is pressed.
+void game_show_replay_end() {
+    recording_show_end(1);
+    zelkokey_wait_quietly(0);
+    zelkokey_wait_quietly(1);
+    recording_show_end(0);
+}
+
+/// A kept game watched from the title that stops before its end, with the
+/// status the program would have ended with.
+struct game_watch_stop_ {
+    int status;
+};
+
+/// Stops a kept game watched from the title: back up to game_watch_kept.
+[[noreturn]] void game_stop_watch(int status) {
+    throw game_watch_stop_{status};
+}
+
+/// What a game watched from the title changes of the run, so that the game
+/// about to begin is as it was: its summary, phase and seeds, the state kept from
+/// game to game (max_hp, the text colour, the name), the log and the music.
+struct game_run_kept_ {
+    game_summary_ summary;
+    game_phase phase;
+    game_seeding seeding;
+    unsigned next_seed;
+    float max_hp;
+    int text_colour;
+    char name[sizeof username];
+    char log[EVENT_HISTORY_LINES][EVENT_HISTORY_WIDTH];
+    std::string music;
+};
+
+/// Notes what a watched game changes of the run.
+void game_keep_run(game_run_kept_* kept) {
+    kept->summary = last_game;
+    kept->phase = phase;
+    kept->seeding = seeding;
+    kept->next_seed = next_seed;
+    kept->max_hp = max_hp;
+    kept->text_colour = game_text_colour;
+    memcpy(kept->name, username, sizeof username);
+    memcpy(kept->log, event_history, sizeof event_history);
+    kept->music = sound_music_name();
+}
+
+/// Puts back what a watched game changed of the run, and seeds the game
+/// about to begin again: every game a player plays is seeded, the clock's
+/// or the command line's seed, and nothing drew from it before its title.
+void game_restore_run(const game_run_kept_& kept) {
+    last_game = kept.summary;
+    phase = kept.phase;
+    seeding = kept.seeding;
+    next_seed = kept.next_seed;
+    max_hp = kept.max_hp;
+    game_text_colour = kept.text_colour;
+    memcpy(username, kept.name, sizeof username);
+    memcpy(event_history, kept.log, sizeof event_history);
+    if (kept.music.empty())
+        sound_stop_music();
+    else
+        sound_play_music(kept.music.c_str());
+    if (last_game.seeded)
+        srand(last_game.seed);
+}
+
 } // namespace
+
+int game_watch_kept(int entry) {
+    game_run_kept_ kept;
+    game_keep_run(&kept);
+    if (!recording_set_aside())
+        return TITLE_WATCH_UNREADABLE;
+    char name[4096];
+    const int fd = recordings_open_kept(entry, name, sizeof name);
+    const bool loaded = fd >= 0 && recording_load_open(fd, name, watch_pause_ms, 1);
+    if (fd >= 0)
+        close(fd);
+    int outcome = loaded ? TITLE_WATCH_ENDED : TITLE_WATCH_UNREADABLE;
+    if (loaded) {
+        watching_one = true;
+        recording_set_stop(game_stop_watch);
+        try {
+            game_play_one();
+        } catch (const game_watch_stop_& stop) {
+            outcome = stop.status == 0 ? TITLE_WATCH_STOPPED : TITLE_WATCH_BROKEN;
+            game_release_world();
+        }
+        recording_set_stop(nullptr);
+        watching_one = false;
+    }
+    recording_take_back(); // the run's own recording goes on, untouched
+    if (outcome == TITLE_WATCH_ENDED)
+        game_show_replay_end();
+    game_restore_run(kept);
+    return outcome;
+}
 
 /// The end of a game: end screen, score, history, highscore table.
 int game_show_end() {
@@ -220,11 +322,10 @@ int game_show_end() {
         zelkokey_wait_fresh();
     }
     game_save_score(score);
-    if (recordings_any())
-        text_draw_centre(bmp, "cave --watch N shows any of these games again", 512, 528, 0x7f7f7f);
     assets_show(bmp);
     zelkokey_wait_fresh();
-    recordings_game_ends(score);
+    if (!watching_one) // a game watched from the title is not the run's own
+        recordings_game_ends(score);
     phase = PHASE_NO_GAME;
     int again = watching_one ? 0 : zelko_msgbox_YN(bmp, "Play again?");
     sound_stop_music();
@@ -283,7 +384,8 @@ void game_release_world() {
 int game_play_one() {
     last_game = game_summary_();
     phase = PHASE_NO_GAME;
-    recordings_game_begins(); // before the seed, the recording's first line
+    if (!watching_one)
+        recordings_game_begins(); // before the seed, the recording's first line
     game_seed_this_one();
     sound_play_music("lugn.wav");
     event_history_clear();
@@ -310,6 +412,7 @@ int game_prepare_run(const options_* options) {
     game_seed_games(options->has_seed, options->seed);
     recordings_enable(!options->replay && !options->watch);
     watching_one = options->watch != 0;
+    watch_pause_ms = options->replay_delay;
     if (options->watch) {
         char kept[4096];
         int fd = recordings_open_kept(options->watch, kept, sizeof kept);
@@ -332,13 +435,8 @@ int game_finish_run() {
     recordings_enable(0);
     watching_one = false;
     const int status = recording_finish() ? 0 : 1;
-    if (watched) {
-        // The last screen stays, saying so, until the viewer has seen it.
-        recording_show_end(1);
-        zelkokey_wait_quietly(0);
-        zelkokey_wait_quietly(1);
-        recording_show_end(0);
-    }
+    if (watched)
+        game_show_replay_end(); // the last screen stays until the viewer has seen it
     return status;
 }
 

@@ -52,6 +52,14 @@ int game_prepare_run(const options_* options);
 /// left part of its recording unplayed).
 int game_finish_run();
 
+/// Plays the kept game of table entry `entry` (1 the best; -1 the last
+/// game) again from the title of a game about to begin, as --watch does:
+/// the replay keys steer it, Escape stops it, its last screen waits for a
+/// key. The game about to begin stays as it was: its seed, its recording
+/// (--record and the kept one: nothing of the watched game goes in), the
+/// log, the music. A title_watch_outcome.
+int game_watch_kept(int entry);
+
 /// Frees the rooms, creatures and items of the game just played.
 void game_release_world();
 

@@ -30,6 +30,7 @@ std::vector<unsigned long> icon;
 /// The window's size as the player chose it by its frame, kept for the rest
 /// of the run (0 x 0: none chosen, the window is sized by the factor).
 int chosen_w = 0, chosen_h = 0;
+void (*resized)(int w, int h) = nullptr; // told of a size chosen by the frame
 
 /// The window as watched: the monitor it was set on, when it was last looked
 /// at and the size it had then, whether it may be resized yet (once it has
@@ -52,7 +53,7 @@ void display_size(int as_window, const xwindow_area_& monitor, double factor, in
     if (!as_window) {
         *w = monitor.w;
         *h = monitor.h;
-    } else if (chosen_w > 0 && chosen_h > 0) {
+    } else if (chosen_w > 0 && chosen_h > 0 && chosen_w <= monitor.w && chosen_h <= monitor.h) {
         *w = chosen_w;
         *h = chosen_h;
     } else {
@@ -359,7 +360,13 @@ void display_watch() {
     } else if (chosen_w != w || chosen_h != h) {
         fprintf(stderr, "cave: the window could not be set to %dx%d; it is %dx%d\n", w, h, SCREEN_W,
                 SCREEN_H);
+    } else if (resized) {
+        resized(w, h);
     }
+}
+
+void display_set_resized(void (*told)(int w, int h)) {
+    resized = told;
 }
 
 void display_window_size(int* w, int* h) {

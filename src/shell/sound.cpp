@@ -15,6 +15,7 @@
 #include "platform/safefile.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
+#include "tape/settings.h"
 
 namespace {
 bool sound_ready = false;
@@ -149,8 +150,10 @@ static void sound_start_music() {
         play_sample(music, 128, 128, 1000, 1);
 }
 
-void sound_switch_music() {
-    music_on = !music_on;
+/// Puts the music on or off; switched on, the loop the game plays by then
+/// comes back.
+static void sound_music_to(bool on) {
+    music_on = on;
     if (!music_on) {
         const std::string keep = music_name;
         sound_release();
@@ -158,6 +161,19 @@ void sound_switch_music() {
     } else if (!music) {
         sound_start_music();
     }
+}
+
+void sound_switch_music() {
+    sound_music_to(!music_on);
+    settings_keep_music(music_on); // the next run starts as this one is left
+}
+
+void sound_set_music_on(int on) {
+    sound_music_to(on != 0);
+}
+
+const char* sound_music_name() {
+    return music_name.c_str();
 }
 
 int sound_music_is_on() {

@@ -113,13 +113,24 @@ __attribute__((format(printf, 1, 2))) int recording_refuse(const char* format, .
     return 0;
 }
 
-/// A replay that cannot go on: the message, then the end of the program.
+/// What ends a replay that stops before its end, instead of the program.
+void (*stop_hook)(int status) = nullptr;
+
+/// A replay stops: the program ends with `status`, unless the game watches
+/// a kept game from inside its run (see recording_set_stop).
+[[noreturn]] void recording_stop(int status) {
+    if (stop_hook)
+        stop_hook(status);
+    exit(status);
+}
+
+/// A replay that cannot go on: the message, then the replay stops.
 [[noreturn]] __attribute__((format(printf, 1, 2))) void recording_fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
     recording_say(format, args);
     va_end(args);
-    exit(1);
+    recording_stop(1);
 }
 
 /// Frees the loaded lines.
@@ -429,7 +440,7 @@ recording_line_* recording_take(int kind) {
     recording_line_* line = next_line;
     if (line == tape_end && left_at) {
         printf("cave: replay stopped where its game was left\n");
-        exit(0);
+        recording_stop(0);
     }
     if (line == tape_end)
         recording_fail("the recording ends before the game does (after line %d)", last_number);
@@ -526,7 +537,7 @@ void recording_pause(int kind, long long value) {
             idle();
         if (key[KEY_ESC]) {
             printf("cave: replay stopped\n");
-            exit(0);
+            recording_stop(0);
         }
         const bool step = recording_controls();
         if (paused ? step : again || waited >= pause_ms)
@@ -709,4 +720,66 @@ int recording_watched() {
 
 void recording_show_end(int on) {
     recording_tell(on ? "the replay has ended, press a key" : "");
+}
+
+void recording_set_stop(void (*stop)(int status)) {
+    stop_hook = stop;
+}
+
+namespace {
+
+/// The tape as it was set aside: what a recording being written needs to
+/// go on afterwards (the replay's own state is not kept: nothing is set
+/// aside during a replay).
+struct recording_aside_ {
+    bool held = false;
+    recording_mode mode = MODE_OFF;
+    char file_name[sizeof ::file_name] = "";
+    FILE* out = nullptr;
+    safefile_place_ out_place = {-1, ""};
+    std::string held_back;
+    int depth = 0;
+    FILE* copy = nullptr;
+    bool copy_whole = true;
+};
+recording_aside_ aside;
+
+} // namespace
+
+int recording_set_aside() {
+    if (mode == MODE_REPLAY || aside.held)
+        return 0;
+    aside.held = true;
+    aside.mode = mode;
+    memcpy(aside.file_name, file_name, sizeof file_name);
+    aside.out = out;
+    aside.out_place = out_place;
+    aside.held_back.swap(held_back);
+    aside.depth = depth;
+    aside.copy = copy;
+    aside.copy_whole = copy_whole;
+    mode = MODE_OFF;
+    out = copy = nullptr;
+    out_place = {-1, ""};
+    depth = 0;
+    copy_whole = true;
+    return 1;
+}
+
+void recording_take_back() {
+    if (!aside.held)
+        return;
+    if (title[0])
+        recording_tell(""); // the replay's state goes with it
+    recording_free();
+    version = RECORDING_VERSION;
+    mode = aside.mode;
+    memcpy(file_name, aside.file_name, sizeof file_name);
+    out = aside.out;
+    out_place = aside.out_place;
+    held_back.swap(aside.held_back);
+    depth = aside.depth;
+    copy = aside.copy;
+    copy_whole = aside.copy_whole;
+    aside = recording_aside_();
 }

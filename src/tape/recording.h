@@ -132,3 +132,19 @@ int recording_watched();
 /// Says in the window title and on the screen that the replay has ended
 /// (`on`), or nothing of a replay any more.
 void recording_show_end(int on);
+
+/// Sets what ends a replay that stops before its end (Escape, a recording
+/// that ends early, a line that does not fit, a game left): `stop`, with the
+/// exit status the program would end with; it must not return (a kept game
+/// watched from inside a run). Null: the program ends.
+void recording_set_stop(void (*stop)(int status));
+
+/// Puts the tape aside as it stands outside a replay (a recording being
+/// written, the lines held back, the copy to a kept game, the keyboard
+/// routine running), so that a kept game can be replayed meanwhile: nothing
+/// is written until it is taken back. 0 while replaying (nothing is set aside).
+int recording_set_aside();
+
+/// Lets go of what was loaded meanwhile, and puts the tape back as it was
+/// set aside.
+void recording_take_back();

@@ -346,21 +346,44 @@ void recordings_game_ends(int score) {
 }
 
 int recordings_any() {
-    int dir = recordings_open_folder(false);
+    recordings_game_ games[HIGHSCORE_COUNT + 1];
+    const int count = recordings_list(games);
+    return count > 0 && games[0].place > 0;
+}
+
+/// The score the recording `file` in `dir` ends with; false when it is
+/// gone, or unfinished or damaged.
+static bool recordings_finished(int dir, const char* file, int* score) {
+    const int fd = player_folder_open_file(dir, file);
+    const bool finished = fd >= 0 && recordings_end_score(fd, score);
+    if (fd >= 0)
+        close(fd);
+    return finished;
+}
+
+int recordings_list(recordings_game_* games) {
+    const int dir = recordings_open_folder(false);
     if (dir < 0)
         return 0;
     recordings_index_ index;
     recordings_read_index(dir, &index);
     highscore_ table[HIGHSCORE_COUNT];
     highscore_read(table, HIGHSCORE_COUNT);
-    int any = 0;
-    struct stat info;
-    for (int i = 0; i < HIGHSCORE_COUNT && !any; i++)
-        any = recordings_fits(index.entries[i], table[i]) &&
-              fstatat(dir, index.entries[i].file, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-              S_ISREG(info.st_mode);
+    int count = 0, score = 0;
+    for (int i = 0; i < HIGHSCORE_COUNT; i++) {
+        const recordings_index_::entry_& e = index.entries[i];
+        // The game whose table is shown now ends its recording after it.
+        if (!recordings_fits(e, table[i]) ||
+            !((game_file && strcmp(e.file, game_name) == 0) ||
+              (recordings_finished(dir, e.file, &score) && score == e.score)))
+            continue;
+        games[count] = {i + 1, table[i].score, ""};
+        snprintf(games[count++].name, sizeof games[0].name, "%s", table[i].name);
+    }
+    if (index.last[0][0] && recordings_finished(dir, index.last[0], &score))
+        games[count++] = {0, score, ""};
     close(dir);
-    return any;
+    return count;
 }
 
 /// The file name of the recording of table entry `entry` (or, for -1, of

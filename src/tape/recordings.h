@@ -8,6 +8,8 @@
 #pragma once
 #include <cstddef>
 
+#include "tape/highscore_file.h"
+
 /// How many of the last games keep their recordings, besides the table's.
 enum { RECORDINGS_LAST = 10 };
 
@@ -30,6 +32,19 @@ void recordings_game_ends(int score);
 
 /// 1 if at least one entry of the saved table has a recording.
 int recordings_any();
+
+/// A kept game that can be watched.
+struct recordings_game_ {
+    int place;                 // its entry of the table (1 the best), or 0: the last game
+    int score;                 // its score
+    char name[HIGHSCORE_NAME]; // the entry's name; "" for the last game
+};
+
+/// Lists the kept games that can be watched into `games` (room for
+/// HIGHSCORE_COUNT + 1): the table's entries whose recordings are there,
+/// whole and of their game (or of the game whose table is shown now), best
+/// first, then the last game. How many there are.
+int recordings_list(recordings_game_* games);
 
 /// Finds the recording of table entry `entry` (1 the best) or, for -1, of
 /// the last game, and opens it (through the player's folder); where it is,

@@ -48,16 +48,14 @@ float act_s() {
 /// no the screen is put back and the answering key let go, so that neither
 /// N nor Escape is taken by the wait that asked.
 int act_confirm_end() {
-    BITMAP* kept = create_bitmap(bmp->w, bmp->h);
+    const assets_bitmap_ kept(create_bitmap(bmp->w, bmp->h));
     if (kept)
-        blit(bmp, kept, 0, 0, 0, 0, bmp->w, bmp->h);
+        blit(bmp, kept.get(), 0, 0, 0, 0, bmp->w, bmp->h);
     const int yes = zelko_msgbox_YN(bmp, "Do you want to end this game?");
     if (!yes && kept) {
-        blit(kept, bmp, 0, 0, 0, 0, bmp->w, bmp->h);
+        blit(kept.get(), bmp, 0, 0, 0, 0, bmp->w, bmp->h);
         assets_show(bmp);
     }
-    if (kept)
-        destroy_bitmap(kept);
     if (!yes)
         zelkokey_wait_release();
     return yes;
