@@ -25,6 +25,7 @@ SAMPLE* music = nullptr;
 /// switch brings back what the game plays by then.
 std::string music_name;
 bool music_on = true;
+bool music_held = false; // a game played back to be taken up: silent
 
 /// The names of the broken samples already reported on stderr.
 std::vector<std::string> reported;
@@ -142,7 +143,7 @@ void sound_stop_music() {
 
 /// Loads and plays the remembered loop, when the music is on.
 static void sound_start_music() {
-    if (!sound_ready || !music_on || music_name.empty())
+    if (!sound_ready || !music_on || music_held || music_name.empty())
         return;
     music = sound_load(music_name.c_str());
     if (music)
@@ -152,6 +153,17 @@ static void sound_start_music() {
 void sound_switch_music() {
     music_on = !music_on;
     if (!music_on) {
+        const std::string keep = music_name;
+        sound_release();
+        music_name = keep;
+    } else if (!music) {
+        sound_start_music();
+    }
+}
+
+void sound_hold(int on) {
+    music_held = on != 0;
+    if (music_held) {
         const std::string keep = music_name;
         sound_release();
         music_name = keep;

@@ -20,6 +20,10 @@ void sound_release();
 /// by then comes back.
 void sound_switch_music();
 
+/// While held (`on` 1), the music the game asks for is only remembered and
+/// none plays; let go (0), the loop the game plays by then starts.
+void sound_hold(int on);
+
 /// 1 while the player has the music on (the start), 0 once switched off.
 int sound_music_is_on();
 
