@@ -557,6 +557,8 @@ bool recording_controls() {
 /// answer again, as a key held in a loop gives), during which the viewer's
 /// keys steer the replay and Escape on the real keyboard stops it.
 void recording_pause(int kind, long long value) {
+    if (taking_up && idle)
+        idle(); // no pauses, but a request to end the program is heard
     bool again = kind == last_kind && value == last_value;
     last_kind = kind;
     last_value = value;

@@ -347,8 +347,11 @@ int recordings_make_in_progress() {
     if (fd < 0)
         return -1;
     // Locked and filled before it takes its name, so that no other run ever
-    // finds it unlocked or half written.
-    if (flock(fd, LOCK_EX) != 0 || !recordings_write_held(fd) || fdatasync(fd) != 0 ||
+    // finds it unlocked or half written; readable as the games in recordings/.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (flock(fd, LOCK_EX) != 0 || fchmod(fd, 0666 & ~mask) != 0 || !recordings_write_held(fd) ||
+        fdatasync(fd) != 0 ||
         player_folder_rename_new(folder, temporary, folder, RECORDINGS_IN_PROGRESS) != 0) {
         const int error = errno;
         unlinkat(folder, temporary, 0);
