@@ -381,6 +381,19 @@ void game_set_aside() {
     title_key_taken = true;
 }
 
+/// After a game taken up: the tape, the waits, the screen and the music as
+/// a run has them (`quiet`: no music until the next game's).
+void game_end_take_up(bool quiet) {
+    if (recording_taking_up())
+        recording_finish(); // its tape went on past its game, or did not fit
+    recording_set_answerer(nullptr);
+    giving_up = false;
+    display_let_go(0);
+    if (quiet)
+        sound_stop_music();
+    sound_hold(0);
+}
+
 /// Plays the game an earlier run left back, with no picture and no sound:
 /// with `go_on`, to where it was left, where the player goes on with it;
 /// else on to its end as a game given up, scored and in the table, and a new
@@ -411,20 +424,17 @@ int game_take_up(int go_on) {
         game_release_world();
         phase = PHASE_NO_GAME;
     }
-    if (recording_taking_up())
-        recording_finish(); // its tape went on past its game, or did not fit
-    recording_set_answerer(nullptr);
-    giving_up = false;
-    display_let_go(0);
-    if (!go_on || !fits)
-        sound_stop_music();
-    sound_hold(0);
+    game_end_take_up(!go_on || !fits);
     if (!fits) {
         max_hp = run_reference;
         game_set_aside();
         return 1;
     }
     title_key_taken = !go_on;
+    if (!go_on) { // N may still be held, and must not type into the new game's name
+        zelkokey_wait_quietly(0);
+        clear_keybuf();
+    }
     return go_on ? again : 1;
 }
 

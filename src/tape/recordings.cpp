@@ -399,6 +399,27 @@ void recordings_finish_progress(int dir) {
         player_folder_sync(dir);
 }
 
+/// Gives the game in progress a name of its own in the player's folder,
+/// after the time ("game-set-aside-DATE-TIME.rec", a count added when that
+/// is taken), into `aside`; left "" when it cannot be renamed.
+void recordings_rename_aside(char* aside, size_t size) {
+    char stamp[32], name[64];
+    const time_t now = time(nullptr);
+    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+    for (int n = 1; n < 100 && !aside[0]; n++) {
+        if (n == 1)
+            snprintf(name, sizeof name, "game-set-aside-%s.rec", stamp);
+        else
+            snprintf(name, sizeof name, "game-set-aside-%s-%d.rec", stamp, n);
+        if (player_folder_rename_new(player_folder_fd(), RECORDINGS_IN_PROGRESS, player_folder_fd(),
+                                     name) == 0)
+            snprintf(aside, size, "%s", name);
+        else if (errno != EEXIST)
+            break;
+    }
+    player_folder_sync(player_folder_fd());
+}
+
 } // namespace
 
 void recordings_enable(int on) {
@@ -555,23 +576,8 @@ void recordings_set_aside(char* aside, size_t size) {
     const int fd = game_file ? fileno(game_file) : left_fd;
     aside[0] = 0;
     errno = ENOENT;
-    if (fd >= 0 && recordings_in_progress_is(fd)) {
-        char stamp[32], name[64];
-        const time_t now = time(nullptr);
-        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
-        for (int n = 1; n < 100 && !aside[0]; n++) {
-            if (n == 1)
-                snprintf(name, sizeof name, "game-set-aside-%s.rec", stamp);
-            else
-                snprintf(name, sizeof name, "game-set-aside-%s-%d.rec", stamp, n);
-            if (player_folder_rename_new(player_folder_fd(), RECORDINGS_IN_PROGRESS,
-                                         player_folder_fd(), name) == 0)
-                snprintf(aside, size, "%s", name);
-            else if (errno != EEXIST)
-                break;
-        }
-        player_folder_sync(player_folder_fd());
-    }
+    if (fd >= 0 && recordings_in_progress_is(fd))
+        recordings_rename_aside(aside, size);
     if (aside[0])
         fprintf(stderr, "cave: your last game cannot go on; it was set aside as %s/%s\n",
                 player_folder_where(), aside);
