@@ -116,9 +116,9 @@ std::string last_kept() {
 /// A game played straight, and the same keys played in two runs, the first
 /// killed in play: the second, answered yes, shows the screen the first
 /// showed when it was killed and ends with the same end line, table and
-/// recording. Nothing of the game is in recordings/ while it goes on. The
-/// game was not its run's first (a health reference above 30, which the
-/// run that goes on with it must take up too).
+/// recording (a line the kill cut off dropped). Nothing of the game is in
+/// recordings/ while it goes on. The game was not its run's first (a health
+/// reference above 30, which the run that goes on with it must take up too).
 TEST_F(LeftGame, AGameKilledInPlayGoesOnWhereItWasLeft) {
     script_game("Hal", first_half);
     for (int k : second_half)
@@ -132,6 +132,8 @@ TEST_F(LeftGame, AGameKilledInPlayGoesOnWhereItWasLeft) {
     script_game("Hal", first_half);
     run_and_kill(halves + "/shot", 200);
     EXPECT_EQ(access((halves + "/" + RECORDINGS_IN_PROGRESS).c_str(), F_OK), 0);
+    std::ofstream(halves + "/" + RECORDINGS_IN_PROGRESS, std::ios::app)
+        << "key 1"; // cut by the kill
     EXPECT_FALSE(std::filesystem::exists(halves + "/recordings"));
     keys_press(KEY_SPACE);
     keys_press(KEY_Y);
