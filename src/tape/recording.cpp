@@ -443,10 +443,11 @@ bool recording_writing() {
 }
 
 /// Where a kept game's tape has ended: the game goes on as one played, its
-/// answers written to the copy, once at_tape_end has handed it over.
-void recording_check_tape_end() {
+/// answers written to the copy, once at_tape_end has handed it over. True
+/// when that happens now.
+bool recording_check_tape_end() {
     if (mode != MODE_REPLAY || !taking_up || next_line != tape_end)
-        return;
+        return false;
     taking_up = false;
     tape_ran_out = true;
     recording_free();
@@ -454,6 +455,7 @@ void recording_check_tape_end() {
     depth = 0;
     if (at_tape_end)
         at_tape_end();
+    return true;
 }
 
 /// True when the answerer answers now, in place of the keyboard: past a
@@ -737,7 +739,8 @@ int recording_kept(recording_kind kind, int answer) {
 }
 
 int recording_look(int scancode, int held) {
-    recording_check_tape_end();
+    if (recording_check_tape_end())
+        held = key[scancode] ? 1 : 0; // as the key is once handed over, not before
     if (recording_answering())
         held = answerer(REC_HELD, scancode) != 0;
     if (mode == MODE_REPLAY) {
