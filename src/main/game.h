@@ -34,7 +34,11 @@ void game_run_turns();
 /// and "Play again?"; returns the answer.
 int game_show_end();
 
-/// Plays games until "Play again?" is answered no.
+/// Plays games until "Play again?" is answered no. First, when an earlier
+/// run left a game in progress (and no running copy of the game plays it),
+/// the title asks "Do you want to go on with your last game?": yes plays it
+/// back unseen and hands it to the player where it was left, no ends it as
+/// given up (scored, in the table) before a new game begins.
 void game_run();
 
 /// From now on each game draws from a seed of its own, told at its end:

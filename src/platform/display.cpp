@@ -162,6 +162,11 @@ long long display_clock_ms() {
     return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
+/// While the screen is held: the picture it would show (null while none
+/// was given).
+bool holding = false;
+BITMAP* held_picture = nullptr;
+
 /// The line kept on the screen, and the screen under it as it was before it
 /// was drawn (null while none is drawn), so that it can be taken off again.
 std::string note;
@@ -384,6 +389,10 @@ int display_windowed() {
 }
 
 int display_shown(BITMAP* out) {
+    if (holding && held_picture && out) {
+        blit(held_picture, out, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+        return 1;
+    }
     if (!screen || !out)
         return 0;
     if (ready && (plan.w != SCALE_PICTURE_W || plan.h != SCALE_PICTURE_H))
@@ -398,6 +407,13 @@ int display_shown(BITMAP* out) {
 void display_show(BITMAP* picture) {
     if (!picture || !screen)
         return;
+    if (holding) {
+        if (!held_picture)
+            held_picture = create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H);
+        if (held_picture)
+            blit(picture, held_picture, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+        return;
+    }
     // The screen as the last picture left it, so that the rows the scaler
     // keeps are the picture's own.
     display_note_erase();
@@ -406,6 +422,19 @@ void display_show(BITMAP* picture) {
     else
         scale_blit(picture, screen, plan);
     display_note_draw();
+}
+
+void display_hold() {
+    holding = true;
+}
+
+void display_let_go(int present) {
+    holding = false;
+    if (held_picture && present)
+        display_show(held_picture);
+    if (held_picture)
+        destroy_bitmap(held_picture);
+    held_picture = nullptr;
 }
 
 void display_set_note(const char* line) {

@@ -48,9 +48,17 @@ int display_windowed();
 /// Shows `picture` (1024 x 768) on the screen at the current scale.
 void display_show(BITMAP* picture);
 
-/// Copies the 1024 x 768 picture the screen shows now into `out`; 0 when
-/// it cannot be had.
+/// Copies the 1024 x 768 picture the screen shows now into `out` (while
+/// held, the picture it would show); 0 when it cannot be had.
 int display_shown(BITMAP* out);
+
+/// Holds the screen: from now on nothing reaches it, and the last picture
+/// given to display_show is kept instead, as the picture the screen would
+/// show (a game played back to be taken up draws nothing).
+void display_hold();
+
+/// Ends the hold; with `present`, the picture kept is shown now.
+void display_let_go(int present);
 
 /// Where the picture lands on the screen now.
 scale_plan_ display_plan();

@@ -133,7 +133,12 @@ void highscore_draw_marks(BITMAP* bitmap, highscore_* table, int count, int lit)
                   row == lit ? COLOUR_LIT : COLOUR_ROW);
         marked++;
     }
-    char hint[96];
+    char hint[160];
+    if (recordings_problem()[0]) { // the games cannot be kept: say why instead
+        snprintf(hint, sizeof hint, "Your game could not be kept: %s", recordings_problem());
+        text_draw_centre(bitmap, hint, DRAW_PROBLEM_X, DRAW_HINT_Y, COLOUR_PROBLEM);
+        return;
+    }
     snprintf(hint, sizeof hint,
              "W on the title screen or cave --watch N shows a game marked %s again",
              HIGHSCORE_MARK);

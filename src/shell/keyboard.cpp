@@ -286,6 +286,14 @@ void zelkokey_wait_fresh() {
     zelkokey_wait_press();
 }
 
+void zelkokey_fresh_given() {
+    int none;
+    if (!recording_replayed(REC_RELEASE, &none))
+        recording_kept(REC_RELEASE, 0);
+    if (!recording_replayed(REC_PRESS, &none))
+        recording_kept(REC_PRESS, 0);
+}
+
 int zelkokey_get_a_key() {
     int code;
     if (recording_replayed(REC_KEY, &code))

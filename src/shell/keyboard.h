@@ -84,6 +84,11 @@ void zelkokey_wait_press();
 /// The standard wait: until no key is held, then until a key is held.
 void zelkokey_wait_fresh();
 
+/// The standard wait, answered already: a key pressed before the game's
+/// recording began (the title's key of a run that first asked about the
+/// last game) is noted as its answer, as if it were pressed now.
+void zelkokey_fresh_given();
+
 /// Waits for a typed character and returns readkey()'s value; the keys that
 /// only steer the program (F11, Alt+Enter, F1, ?) are passed over.
 int zelkokey_read_key();

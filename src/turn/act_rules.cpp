@@ -15,6 +15,8 @@
 #include "world/state.h"
 #include "world/tile.h"
 
+const char* const ACT_END_QUESTION = "Do you want to end this game?";
+
 namespace {
 
 /// One step on the grid.
@@ -51,7 +53,7 @@ int act_confirm_end() {
     const assets_bitmap_ kept(create_bitmap(bmp->w, bmp->h));
     if (kept)
         blit(bmp, kept.get(), 0, 0, 0, 0, bmp->w, bmp->h);
-    const int yes = zelko_msgbox_YN(bmp, "Do you want to end this game?");
+    const int yes = zelko_msgbox_YN(bmp, ACT_END_QUESTION);
     if (!yes && kept) {
         blit(kept.get(), bmp, 0, 0, 0, 0, bmp->w, bmp->h);
         assets_show(bmp);
