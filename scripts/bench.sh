@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench.sh: the benchmark in one command. Builds what is missing, runs the
 # headless figures of cave_bench (frame, world turn, room generation,
-# start-up, memory), then starts the real game under Xvfb and measures its
+# start-up, memory, the game in progress kept on the disk), then starts the real game under Xvfb and measures its
 # time to the title screen and its idle CPU on the title screen and while
 # waiting for a key in play.
 #

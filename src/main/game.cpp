@@ -1,6 +1,6 @@
-// game: the global game state and the loop of one run: title, name, story,
-// the turns of play, the end screens, the score and the highscore table,
-// and "Play again?".
+// game: the global game state and the loop of one run: the game an earlier
+// run left taken up or given up, then title, name, story, the turns of play,
+// the end screens, the score and the highscore table, and "Play again?".
 #include "main/game.h"
 
 #include <allegro.h>
@@ -9,18 +9,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <unistd.h>
 
 #include "creatures/world_turn.h"
 #include "main/options.h"
+#include "platform/display.h"
 #include "render/room_view.h"
 #include "screens/help.h"
 #include "screens/highscore.h"
 #include "screens/msgbox.h"
+#include "screens/title.h"
 #include "shell/assets.h"
 #include "shell/history.h"
 #include "shell/keyboard.h"
 #include "shell/sound.h"
+#include "tape/player_folder.h"
 #include "tape/recording.h"
 #include "tape/recordings.h"
 #include "turn/act.h"
@@ -38,8 +42,25 @@ namespace {
 /// How the games of the run are seeded.
 enum game_seeding { SEEDS_AS_THEY_COME, SEEDS_GIVEN, SEEDS_FROM_CLOCK };
 game_seeding seeding = SEEDS_AS_THEY_COME;
-unsigned next_seed; // the seed of the next game, when seeds are given
-bool watching_one = false; // --watch: one kept game is played again
+unsigned next_seed;          // the seed of the next game, when seeds are given
+bool watching_one = false;   // --watch: one kept game is played again
+float watched_reference = 0; // the health reference the game watched began with, or 0
+int watch_pause_ms = OPTIONS_DEFAULT_REPLAY_DELAY; // between its keys (--replay-delay)
+
+/// The game an earlier run left: whether this run may take it up (not while
+/// it writes or plays back a recording of its own), whether it is given up
+/// now, and how many answers that took.
+bool may_take_up = false;
+bool giving_up = false;
+int give_up_answers = 0;
+
+/// Answers a game given up may take past its tape: more, and its waits do
+/// not let it end.
+constexpr int give_up_most_answers = 64;
+
+/// The title's key was read before the game's recording began (the run asked
+/// about the last game first): the next game does not ask for it again.
+bool title_key_taken = false;
 
 /// Where the run stands, for a request from outside to end the program.
 enum game_phase {
@@ -86,7 +107,11 @@ void game_load_screen(const char* name) {
 void game_show_intro() {
     game_load_screen("TitelScreen.bmp");
     assets_show(bmp);
-    zelkokey_wait_fresh();
+    if (title_key_taken)
+        zelkokey_fresh_given();
+    else
+        title_wait(game_watch_kept);
+    title_key_taken = false;
     zelko_msgbox_TextIN(bmp, "What is your name?", username, 150);
     recording_name_given(); // a recording is made from here on: a quit before leaves an old one
     game_load_screen("StoryScreen1.bmp");
@@ -133,10 +158,12 @@ void game_save_score(int score) {
     clear_to_color(bmp, 0);
     highscore_read(table, HIGHSCORE_COUNT);
     int place = highscore_new_score(score, table, HIGHSCORE_COUNT);
-    if (!recording_replaying()) { // a game watched again is not a new score
+    // A game watched again is not a new score; a game taken up is.
+    if (!recording_replaying() || recording_taking_up()) {
         highscore_write(table, HIGHSCORE_COUNT);
         recordings_note_table(place, score, username);
     }
+    highscore_draw_marks(bmp, table, HIGHSCORE_COUNT, place);
     phase = PHASE_TABLE;
 }
 
@@ -145,9 +172,13 @@ void game_save_score(int score) {
 /// game on its end screens is saved first and its recording finished, so
 /// that it replays to where it was left; then the program ends, status 0.
 void game_leave() {
-    if (recording_replaying()) {
+    if (recording_taking_up()) {
+        // Played back to be taken up: it stays as it was kept, wherever it is.
+        fprintf(stderr, "cave: your game is kept; start the game again to go on with it\n");
+    } else if (recording_replaying()) {
         printf("cave: replay stopped\n");
     } else if (phase == PHASE_PLAY) {
+        recordings_sync();
         fprintf(stderr, "cave: your game is kept; start the game again to go on with it\n");
     } else if (phase == PHASE_ENDING || phase == PHASE_TABLE) {
         recording_note_left();
@@ -164,6 +195,12 @@ void game_leave() {
 void game_seed_this_one() {
     if (seeding == SEEDS_AS_THEY_COME && !recording_replaying())
         return;
+    if (recording_taking_up()) { // its own seed; the run's stay for its new games
+        last_game.seed = recording_game_seed(0);
+        last_game.seeded = 1;
+        srand(last_game.seed);
+        return;
+    }
     if (seeding == SEEDS_FROM_CLOCK) {
         next_seed = static_cast<unsigned>(clock());
         seeding = SEEDS_GIVEN;
@@ -193,7 +230,108 @@ void game_note_end() {
     fflush(stdout);
 }
 
+/// The last screen of a replay watched in the window stays, saying so,
+/// until a key is pressed.
+void game_show_replay_end() {
+    recording_show_end(1);
+    zelkokey_wait_quietly(0);
+    zelkokey_wait_quietly(1);
+    recording_show_end(0);
+}
+
+/// A kept game watched from the title that stops before its end, with the
+/// status the program would have ended with.
+struct game_watch_stop_ {
+    int status;
+};
+
+/// Stops a kept game watched from the title: back up to game_watch_kept.
+[[noreturn]] void game_stop_watch(int status) {
+    throw game_watch_stop_{status};
+}
+
+/// What a game watched from the title changes of the run, so that the game
+/// about to begin is as it was: its summary, phase and seeds, the state kept from
+/// game to game (max_hp, the text colour, the name), the log and the music.
+struct game_run_kept_ {
+    game_summary_ summary;
+    game_phase phase;
+    game_seeding seeding;
+    unsigned next_seed;
+    float max_hp;
+    int text_colour;
+    char name[sizeof username];
+    char log[EVENT_HISTORY_LINES][EVENT_HISTORY_WIDTH];
+    std::string music;
+};
+
+/// Notes what a watched game changes of the run.
+void game_keep_run(game_run_kept_* kept) {
+    kept->summary = last_game;
+    kept->phase = phase;
+    kept->seeding = seeding;
+    kept->next_seed = next_seed;
+    kept->max_hp = max_hp;
+    kept->text_colour = game_text_colour;
+    memcpy(kept->name, username, sizeof username);
+    memcpy(kept->log, event_history, sizeof event_history);
+    kept->music = sound_music_name();
+}
+
+/// Puts back what a watched game changed of the run, and seeds the game
+/// about to begin again: every game a player plays is seeded, the clock's
+/// or the command line's seed, and nothing drew from it before its title.
+void game_restore_run(const game_run_kept_& kept) {
+    last_game = kept.summary;
+    phase = kept.phase;
+    seeding = kept.seeding;
+    next_seed = kept.next_seed;
+    max_hp = kept.max_hp;
+    game_text_colour = kept.text_colour;
+    memcpy(username, kept.name, sizeof username);
+    memcpy(event_history, kept.log, sizeof event_history);
+    if (kept.music.empty())
+        sound_stop_music();
+    else
+        sound_play_music(kept.music.c_str());
+    if (last_game.seeded)
+        srand(last_game.seed);
+}
+
 } // namespace
+
+int game_watch_kept(int entry) {
+    game_run_kept_ kept;
+    game_keep_run(&kept);
+    if (!recording_set_aside())
+        return TITLE_WATCH_UNREADABLE;
+    char name[4096];
+    const int fd = recordings_open_kept(entry, name, sizeof name);
+    const bool loaded = fd >= 0 && recording_load_open(fd, name, watch_pause_ms, 1);
+    float reference = 0;
+    if (loaded && recordings_reference(fd, &reference) && reference > 0)
+        max_hp = reference; // as the game watched began (put back after it)
+    if (fd >= 0)
+        close(fd);
+    int outcome = loaded ? TITLE_WATCH_ENDED : TITLE_WATCH_UNREADABLE;
+    if (loaded) {
+        watching_one = true;
+        recording_set_stop(game_stop_watch);
+        try {
+            game_play_one();
+        } catch (const game_watch_stop_& stop) {
+            outcome = stop.status == 0 ? TITLE_WATCH_STOPPED : TITLE_WATCH_BROKEN;
+            game_release_world();
+        }
+        recording_set_stop(nullptr);
+        watching_one = false;
+    }
+    recording_take_back(); // the run's own recording goes on, untouched
+    if (outcome == TITLE_WATCH_ENDED)
+        game_show_replay_end();
+    game_restore_run(kept);
+    return outcome;
+}
 
 /// The end of a game: end screen, score, history, highscore table.
 int game_show_end() {
@@ -221,13 +359,13 @@ int game_show_end() {
         zelkokey_wait_fresh();
     }
     game_save_score(score);
-    if (recordings_any())
-        text_draw_centre(bmp, "cave --watch N shows any of these games again", 512, 528, 0x7f7f7f);
     assets_show(bmp);
     zelkokey_wait_fresh();
-    recordings_game_ends(score);
+    if (!watching_one) // a game watched from the title is not the run's own
+        recordings_game_ends(score);
     phase = PHASE_NO_GAME;
-    int again = watching_one ? 0 : zelko_msgbox_YN(bmp, "Play again?");
+    // A game given up is followed by a new one without asking.
+    int again = watching_one ? 0 : giving_up ? 1 : zelko_msgbox_YN(bmp, "Play again?");
     sound_stop_music();
     return again;
 }
@@ -253,6 +391,8 @@ void game_run_turns() {
     room_number = 0;
     last_game.turns = last_game.deepest_room = 0;
     phase = PHASE_PLAY;
+    if (!watching_one) // a game watched from the title is not the run's own
+        recordings_play_begins(); // the game is in progress from now on, kept as it goes
     if (!cave || !user) {
         // Out of memory before the game could begin: end it at once, cleanly.
         event_history_push("The cave could not be made: out of memory");
@@ -284,7 +424,8 @@ void game_release_world() {
 int game_play_one() {
     last_game = game_summary_();
     phase = PHASE_NO_GAME;
-    recordings_game_begins(); // before the seed, the recording's first line
+    if (!watching_one)
+        recordings_game_begins(max_hp); // before the seed, the recording's first line
     game_seed_this_one();
     sound_play_music("lugn.wav");
     event_history_clear();
@@ -297,8 +438,129 @@ int game_play_one() {
     return again;
 }
 
+namespace {
+
+/// Where the tape of the game taken up ends: the player takes over, with the
+/// picture the screen would show and the music of that moment; the keys
+/// still held from the question go up first, so that none answers a wait.
+void game_hand_over() {
+    display_let_go(1);
+    sound_hold(0);
+    zelkokey_wait_quietly(0);
+    clear_keybuf();
+}
+
+/// Past the tape of a game given up, answers its waits as a player giving
+/// up would: Q at a command wait, yes to "Do you want to end this game?",
+/// no to any other question, 0 for a number, any key where one is waited
+/// for, and no key held. The answers are recorded like keys.
+int game_give_up_answer(int kind, int scancode) {
+    (void)scancode;
+    if (++give_up_answers > give_up_most_answers) {
+        fprintf(stderr, "cave: %s/%s: the game does not end when given up\n", player_folder_where(),
+                RECORDINGS_IN_PROGRESS);
+        throw recording_misfit();
+    }
+    const char* asking = zelko_msgbox_asking();
+    if (kind == REC_KEY)
+        return !asking ? ZK_QUIT : strcmp(asking, ACT_END_QUESTION) == 0 ? ZK_YES : ZK_NO;
+    if (kind == REC_CHAR)
+        return KEY_ENTER << 8 | '\r';
+    return 0;
+}
+
+/// Says, over the title, that the last game cannot go on and where it was
+/// set aside (as stderr does); the key that goes on is the title's.
+void game_set_aside() {
+    char aside[64];
+    recordings_set_aside(aside, sizeof aside);
+    sound_play_music("lugn.wav");
+    game_load_screen("TitelScreen.bmp");
+    zelko_msgbox_info_3(bmp, pal, "Your last game cannot go on.",
+                        aside[0] ? "It was set aside in your folder as" : "", aside);
+    zelkokey_wait_quietly(0);
+    zelkokey_wait_quietly(1);
+    title_key_taken = true;
+}
+
+/// After a game taken up: the tape, the waits, the screen and the music as
+/// a run has them (`quiet`: no music until the next game's).
+void game_end_take_up(bool quiet) {
+    if (recording_taking_up())
+        recording_finish(); // its tape went on past its game, or did not fit
+    recording_set_answerer(nullptr);
+    giving_up = false;
+    display_let_go(0);
+    if (quiet)
+        sound_stop_music();
+    sound_hold(0);
+}
+
+/// Plays the game an earlier run left back, with no picture and no sound:
+/// with `go_on`, to where it was left, where the player goes on with it;
+/// else on to its end as a game given up, scored and in the table, and a new
+/// game follows. One that cannot be played back is set aside. 0 when the
+/// player then ends the run.
+int game_take_up(int go_on) {
+    const float run_reference = max_hp;
+    float reference = max_hp;
+    if (!recordings_take_up(go_on ? game_hand_over : nullptr, &reference)) {
+        game_set_aside();
+        return 1;
+    }
+    max_hp = reference;
+    giving_up = !go_on;
+    give_up_answers = 0;
+    recording_set_answerer(go_on ? nullptr : game_give_up_answer);
+    display_hold();
+    sound_hold(1);
+    int again = 1;
+    bool fits = true;
+    try {
+        again = game_play_one();
+    } catch (const recording_misfit&) {
+        // A line deep in the game does not fit it: the game's own code has no
+        // way back from a wait, so the game unwinds to here and is released.
+        fits = false;
+        zelkokey_set_typing(0);
+        game_release_world();
+        phase = PHASE_NO_GAME;
+    }
+    game_end_take_up(!go_on || !fits);
+    if (!fits) {
+        max_hp = run_reference;
+        game_set_aside();
+        return 1;
+    }
+    title_key_taken = !go_on;
+    if (!go_on) { // N may still be held, and must not type into the new game's name
+        zelkokey_wait_quietly(0);
+        clear_keybuf();
+    }
+    return go_on ? again : 1;
+}
+
+/// When an earlier run left a game in progress that no running copy plays:
+/// over the title, once a run and outside every game's recording, "Do you
+/// want to go on with your last game?". 0 when the player then ends the run.
+int game_offer_left_game() {
+    if (!may_take_up || !recordings_find_left_game())
+        return 1;
+    sound_play_music("lugn.wav");
+    game_load_screen("TitelScreen.bmp");
+    assets_show(bmp);
+    title_wait(game_watch_kept); // no game's recording has begun: nothing is recorded
+    return game_take_up(zelko_msgbox_YN(bmp, "Do you want to go on with your last game?"));
+}
+
+} // namespace
+
 void game_run() {
-    while (game_play_one()) {
+    if (watched_reference > 0)
+        max_hp = watched_reference; // as the game watched began
+    watched_reference = 0;
+    int again = game_offer_left_game();
+    while (again && game_play_one()) {
     }
 }
 
@@ -310,11 +572,16 @@ void game_seed_games(int given, unsigned first) {
 int game_prepare_run(const options_* options) {
     game_seed_games(options->has_seed, options->seed);
     recordings_enable(!options->replay && !options->watch);
+    may_take_up = !options->replay && !options->watch && !options->record;
     watching_one = options->watch != 0;
+    watch_pause_ms = options->replay_delay;
+    watched_reference = 0;
     if (options->watch) {
         char kept[4096];
         int fd = recordings_open_kept(options->watch, kept, sizeof kept);
         int loaded = fd >= 0 && recording_load_open(fd, kept, options->replay_delay, 1);
+        if (loaded)
+            recordings_reference(fd, &watched_reference);
         if (fd >= 0)
             close(fd);
         return loaded;
@@ -332,14 +599,10 @@ int game_finish_run() {
     phase = PHASE_NO_GAME;
     recordings_enable(0);
     watching_one = false;
+    may_take_up = title_key_taken = false;
     const int status = recording_finish() ? 0 : 1;
-    if (watched) {
-        // The last screen stays, saying so, until the viewer has seen it.
-        recording_show_end(1);
-        zelkokey_wait_quietly(0);
-        zelkokey_wait_quietly(1);
-        recording_show_end(0);
-    }
+    if (watched)
+        game_show_replay_end(); // the last screen stays until the viewer has seen it
     return status;
 }
 

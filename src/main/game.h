@@ -34,7 +34,11 @@ void game_run_turns();
 /// and "Play again?"; returns the answer.
 int game_show_end();
 
-/// Plays games until "Play again?" is answered no.
+/// Plays games until "Play again?" is answered no. First, when an earlier
+/// run left a game in progress (and no running copy of the game plays it),
+/// the title asks "Do you want to go on with your last game?": yes plays it
+/// back unseen and hands it to the player where it was left, no ends it as
+/// given up (scored, in the table) before a new game begins.
 void game_run();
 
 /// From now on each game draws from a seed of its own, told at its end:
@@ -51,6 +55,14 @@ int game_prepare_run(const options_* options);
 /// key" until a key is pressed. The program's exit status (1 when a replay
 /// left part of its recording unplayed).
 int game_finish_run();
+
+/// Plays the kept game of table entry `entry` (1 the best; -1 the last
+/// game) again from the title of a game about to begin, as --watch does:
+/// the replay keys steer it, Escape stops it, its last screen waits for a
+/// key. The game about to begin stays as it was: its seed, its recording
+/// (--record and the kept one: nothing of the watched game goes in), the
+/// log, the music. A title_watch_outcome.
+int game_watch_kept(int entry);
 
 /// Frees the rooms, creatures and items of the game just played.
 void game_release_world();

@@ -14,15 +14,33 @@
 #include "shell/keyboard.h"
 #include "shell/sound.h"
 #include "tape/player_folder.h"
+#include "tape/settings.h"
 
 /// The sprite the window's icon is made of, as the desktop icons are.
 static constexpr const char* ICON_SPRITE = "user.bmp";
 
+/// Switches between full screen and a window, and keeps the choice in the
+/// player's settings.
+static void main_switch_screen() {
+    display_switch();
+    settings_keep_screen(display_windowed());
+}
+
 /// F11 and Alt+Enter switch between full screen and a window at every wait.
 static constexpr zelkokey_switch_ screen_switch_keys[] = {
-    {KEY_F11, 0, 1, display_switch},
-    {KEY_ENTER, 1, 1, display_switch},
+    {KEY_F11, 0, 1, main_switch_screen},
+    {KEY_ENTER, 1, 1, main_switch_screen},
 };
+
+/// Opens the screen as the last run left it, but for what the command line
+/// asks of this run (which is not kept): a window or full screen, and with
+/// --scale the factor's window instead of the size last chosen.
+static bool main_open_screen(const options_& options, const settings_& chosen) {
+    if (options.scale == 0)
+        display_set_window_size(chosen.window_w, chosen.window_h);
+    display_set_resized(settings_keep_window_size);
+    return display_open(options.screen_given ? options.windowed : chosen.windowed, options.scale);
+}
 
 /// Starts the graphics library with the game's own window class, so that
 /// docks can match the window to the desktop entry; says what is wrong with
@@ -59,6 +77,7 @@ int main(int argc, char** argv) {
     if (game_check_data_files() != 0)
         return 1;
     player_folder_open(options.folder); // the run goes on without one, saying why
+    const settings_ chosen = settings_load();
     if (!game_prepare_run(&options) || !main_start_library())
         return 1;
     // The close button and SIGTERM, SIGHUP and SIGINT end the program at the
@@ -69,7 +88,7 @@ int main(int argc, char** argv) {
         display_set_icon(sprite);
         destroy_bitmap(sprite);
     }
-    if (!display_open(options.windowed, options.scale)) {
+    if (!main_open_screen(options, chosen)) {
         fprintf(stderr, "cave: could not set a graphics mode (%s)\n", allegro_error);
         allegro_exit();
         return 1;
@@ -80,6 +99,7 @@ int main(int argc, char** argv) {
         zelkokey_add_switch(&k);
     get_palette(pal);
     sound_init(options.silent);
+    sound_set_music_on(chosen.music);
     game_init_state();
     game_run();
     int status = game_finish_run();

@@ -136,10 +136,9 @@ int options_store(int code, const char* value, options_* out) {
         out->help = 1;
         return 0;
     case 'w':
-        out->windowed = 1;
-        return 0;
     case OPT_FULLSCREEN:
-        out->windowed = 0;
+        out->windowed = code == 'w';
+        out->screen_given = 1;
         return 0;
     case OPT_VERSION:
         out->version = 1;
@@ -249,10 +248,18 @@ void options_print_usage(FILE* to) {
           "The window's close button, SIGTERM, SIGHUP and SIGINT end the program at\n"
           "once with status 0: in play it says that the game is kept; on the end\n"
           "screens the score is saved first; a replay stops.\n"
+          "The game in progress is always kept, a key at a time, as game-in-progress.rec\n"
+          "in the player's folder. The next start asks \"Do you want to go on with your\n"
+          "last game?\": Y goes on where it was left, N ends it as given up with Q\n"
+          "(scored, into the table) and begins a new one.\n"
           "\n"
           "The highscore table, highscore.zelko, is kept in the player's folder (made on\n"
           "first use), and the recordings of its games and of the last ten games in\n"
-          "recordings/ beside it. A recording over 16 MiB is not read.\n"
+          "recordings/ beside it. A recording over 16 MiB is not read. On the title\n"
+          "screen, W lists the kept games to watch one again.\n"
+          "The file settings there keeps full screen or window, the window's size and\n"
+          "the music as the player last chose them, for the next run; --windowed,\n"
+          "--fullscreen, --scale and --silent apply to their run only.\n"
           "In play, F1 or ? shows the controls. In a replay, Space pauses and resumes,\n"
           "+ and - make it faster and slower, the right arrow steps one key while paused\n"
           "and Escape stops it.\n",

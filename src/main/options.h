@@ -9,6 +9,7 @@ struct options_ {
     int help;           // --help, -h: usage on stdout, then exit
     int version;        // --version: the version on stdout, then exit
     int windowed;       // --windowed, -w: a window sized to the monitor; --fullscreen: 0
+    int screen_given;   // 1 when --windowed or --fullscreen was given
     int silent;         // --silent: no sound at all
     const char* data;   // --data DIR: pictures and samples; null: working folder
     const char* folder; // --folder DIR: the player's folder; null: the XDG data folder

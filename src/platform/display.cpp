@@ -30,6 +30,7 @@ std::vector<unsigned long> icon;
 /// The window's size as the player chose it by its frame, kept for the rest
 /// of the run (0 x 0: none chosen, the window is sized by the factor).
 int chosen_w = 0, chosen_h = 0;
+void (*resized)(int w, int h) = nullptr; // told of a size chosen by the frame
 
 /// The window as watched: the monitor it was set on, when it was last looked
 /// at and the size it had then, whether it may be resized yet (once it has
@@ -52,7 +53,7 @@ void display_size(int as_window, const xwindow_area_& monitor, double factor, in
     if (!as_window) {
         *w = monitor.w;
         *h = monitor.h;
-    } else if (chosen_w > 0 && chosen_h > 0) {
+    } else if (chosen_w > 0 && chosen_h > 0 && chosen_w <= monitor.w && chosen_h <= monitor.h) {
         *w = chosen_w;
         *h = chosen_h;
     } else {
@@ -160,6 +161,11 @@ long long display_clock_ms() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
+
+/// While the screen is held: the picture it would show (null while none
+/// was given).
+bool holding = false;
+BITMAP* held_picture = nullptr;
 
 /// The line kept on the screen, and the screen under it as it was before it
 /// was drawn (null while none is drawn), so that it can be taken off again.
@@ -359,7 +365,13 @@ void display_watch() {
     } else if (chosen_w != w || chosen_h != h) {
         fprintf(stderr, "cave: the window could not be set to %dx%d; it is %dx%d\n", w, h, SCREEN_W,
                 SCREEN_H);
+    } else if (resized) {
+        resized(w, h);
     }
+}
+
+void display_set_resized(void (*told)(int w, int h)) {
+    resized = told;
 }
 
 void display_window_size(int* w, int* h) {
@@ -377,6 +389,10 @@ int display_windowed() {
 }
 
 int display_shown(BITMAP* out) {
+    if (holding && held_picture && out) {
+        blit(held_picture, out, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+        return 1;
+    }
     if (!screen || !out)
         return 0;
     if (ready && (plan.w != SCALE_PICTURE_W || plan.h != SCALE_PICTURE_H))
@@ -391,6 +407,13 @@ int display_shown(BITMAP* out) {
 void display_show(BITMAP* picture) {
     if (!picture || !screen)
         return;
+    if (holding) {
+        if (!held_picture)
+            held_picture = create_bitmap(SCALE_PICTURE_W, SCALE_PICTURE_H);
+        if (held_picture)
+            blit(picture, held_picture, 0, 0, 0, 0, SCALE_PICTURE_W, SCALE_PICTURE_H);
+        return;
+    }
     // The screen as the last picture left it, so that the rows the scaler
     // keeps are the picture's own.
     display_note_erase();
@@ -399,6 +422,19 @@ void display_show(BITMAP* picture) {
     else
         scale_blit(picture, screen, plan);
     display_note_draw();
+}
+
+void display_hold() {
+    holding = true;
+}
+
+void display_let_go(int present) {
+    holding = false;
+    if (held_picture && present)
+        display_show(held_picture);
+    if (held_picture)
+        destroy_bitmap(held_picture);
+    held_picture = nullptr;
 }
 
 void display_set_note(const char* line) {

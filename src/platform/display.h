@@ -29,12 +29,17 @@ void display_switch();
 /// and centred as in full screen.
 void display_watch();
 
+/// Sets what is told of a size the player gives the window by its frame,
+/// once the window has it (the player's settings keep it); null: nothing.
+void display_set_resized(void (*told)(int w, int h));
+
 /// The window's size as the player chose it by its frame; 0 x 0 while none
 /// was chosen (the window is sized by the factor).
 void display_window_size(int* w, int* h);
 
 /// The window's size from now on (0 x 0: sized by the factor), for the
-/// next time a window is set.
+/// next time a window is set; a size larger than the window's monitor is
+/// passed over there (the window is then sized by the factor).
 void display_set_window_size(int w, int h);
 
 /// 1 while the game plays in a window.
@@ -43,9 +48,17 @@ int display_windowed();
 /// Shows `picture` (1024 x 768) on the screen at the current scale.
 void display_show(BITMAP* picture);
 
-/// Copies the 1024 x 768 picture the screen shows now into `out`; 0 when
-/// it cannot be had.
+/// Copies the 1024 x 768 picture the screen shows now into `out` (while
+/// held, the picture it would show); 0 when it cannot be had.
 int display_shown(BITMAP* out);
+
+/// Holds the screen: from now on nothing reaches it, and the last picture
+/// given to display_show is kept instead, as the picture the screen would
+/// show (a game played back to be taken up draws nothing).
+void display_hold();
+
+/// Ends the hold; with `present`, the picture kept is shown now.
+void display_let_go(int present);
 
 /// Where the picture lands on the screen now.
 scale_plan_ display_plan();

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "shell/assets.h"
+#include "tape/recording.h"
+#include "tape/recordings.h"
 #include "world/character.h"
 #include "world/objekt.h"
 #include "world/objektlist.h"
@@ -24,7 +26,10 @@ enum {
     DRAW_FIRST_ROW_Y = 256,
     DRAW_ROW_HEIGHT = 16,
     DRAW_PROBLEM_X = 512,
-    DRAW_PROBLEM_Y = 512
+    DRAW_PROBLEM_Y = 512,
+    DRAW_MARK_X = DRAW_PLACE_X - 16,
+    DRAW_HINT_Y = 528,
+    DRAW_KEPT_Y = 208
 };
 const int COLOUR_HEADING = 0x7F0000;
 const int COLOUR_LIT = 0xFFFFFF;
@@ -108,6 +113,61 @@ void highscore_draw(BITMAP* bitmap, highscore_* table, int count, int lit) {
         text_draw(bitmap, text, DRAW_SCORE_X, y, colour);
         text_draw(bitmap, table[i].name, DRAW_NAME_X, y, colour);
     }
+}
+
+/// Marks beside their place the rows of the drawn table whose games can be
+/// watched again, in the row's colour, and says under the table how;
+/// nothing when none can. A table drawn in a replay holds the watched game
+/// at row `lit` over the saved ones, which move down a row from there.
+void highscore_draw_marks(BITMAP* bitmap, highscore_* table, int count, int lit) {
+    recordings_game_ games[HIGHSCORE_COUNT + 1];
+    const int kept = recordings_list(games);
+    const bool moved = recording_replaying() && lit >= 0;
+    int marked = 0;
+    for (int k = 0; k < kept && games[k].place > 0; k++) {
+        const int row = games[k].place - 1 + (moved && games[k].place - 1 >= lit);
+        if (row >= count || table[row].score != games[k].score ||
+            strcmp(table[row].name, games[k].name) != 0)
+            continue;
+        text_draw(bitmap, HIGHSCORE_MARK, DRAW_MARK_X, DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * row,
+                  row == lit ? COLOUR_LIT : COLOUR_ROW);
+        marked++;
+    }
+    char hint[160];
+    if (recordings_problem()[0]) { // the games cannot be kept: say why instead
+        snprintf(hint, sizeof hint, "Your game could not be kept: %s", recordings_problem());
+        text_draw_centre(bitmap, hint, DRAW_PROBLEM_X, DRAW_HINT_Y, COLOUR_PROBLEM);
+        return;
+    }
+    snprintf(hint, sizeof hint,
+             "W on the title screen or cave --watch N shows a game marked %s again",
+             HIGHSCORE_MARK);
+    if (marked > 0)
+        text_draw_centre(bitmap, hint, DRAW_PROBLEM_X, DRAW_HINT_Y, COLOUR_ROW);
+}
+
+void highscore_draw_kept(BITMAP* bitmap, const recordings_game_* games, int count,
+                         const char* typed) {
+    clear_to_color(bitmap, 0);
+    text_draw_centre(bitmap, "Kept games", DRAW_PROBLEM_X, DRAW_KEPT_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Place", DRAW_PLACE_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Score", DRAW_SCORE_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    text_draw(bitmap, "Name", DRAW_NAME_X, DRAW_HEADING_Y, COLOUR_HEADING);
+    for (int i = 0; i < count; i++) {
+        const int y = DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * i;
+        char text[16];
+        snprintf(text, sizeof text, "%d.", games[i].place);
+        text_draw(bitmap, text, DRAW_PLACE_X, y, COLOUR_ROW);
+        snprintf(text, sizeof text, "%d", games[i].score);
+        text_draw(bitmap, text, DRAW_SCORE_X, y, COLOUR_ROW);
+        text_draw(bitmap, games[i].place ? games[i].name : "the last game", DRAW_NAME_X, y,
+                  COLOUR_ROW);
+    }
+    const int below = DRAW_FIRST_ROW_Y + DRAW_ROW_HEIGHT * (HIGHSCORE_COUNT + 2);
+    text_draw_centre(bitmap, "Type the number of a game to watch it again; Escape goes back",
+                     DRAW_PROBLEM_X, below, COLOUR_ROW);
+    if (typed && typed[0])
+        text_draw_centre(bitmap, typed, DRAW_PROBLEM_X, below + DRAW_ROW_HEIGHT, COLOUR_LIT);
 }
 
 /// Enters the player's name when the score belongs in the table, then draws

@@ -88,6 +88,9 @@ void msgbox_property_lines(BITMAP* bitmap, const objekt_* item, int x, int y) {
     msgbox_number_line(bitmap, "Strength: ", (int)p.strength, x, y + 32);
 }
 
+/// The question the yes/no box waits for an answer to, or null.
+const char* asking = nullptr;
+
 /// Writes "label value" into the next free line when the value isn't 0.
 void msgbox_change_line(char lines[6][CHANGE_LINE_SIZE], int* used, const char* label, int value) {
     if (value == 0)
@@ -104,6 +107,11 @@ int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
     msgbox_blit(bitmap, msgbox_picture(1), 416, 384);
     msgbox_blit(bitmap, msgbox_picture(2), 544, 384);
     assets_show(bitmap);
+    // The question stands while the box waits, even when the wait unwinds.
+    struct standing {
+        explicit standing(const char* q) { asking = q; }
+        ~standing() { asking = nullptr; }
+    } stands(question);
     // The key that opened the box must not answer it.
     zelkokey_wait_release();
     int code = 0;
@@ -114,6 +122,10 @@ int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
             zelkokey_poll();
     }
     return code == ZK_YES ? 1 : 0;
+}
+
+const char* zelko_msgbox_asking() {
+    return asking;
 }
 
 void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y) {

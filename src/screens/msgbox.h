@@ -10,6 +10,9 @@ struct properties;
 /// Asks a yes/no question; 1 for Y, 0 for N or Escape.
 int zelko_msgbox_YN(BITMAP* bitmap, const char* question);
 
+/// The question the yes/no box waits for an answer to now; null when none.
+const char* zelko_msgbox_asking();
+
 /// Shows an item's picture, name and properties in a box at (x, y).
 void zelko_msgbox_info_objekt(BITMAP* bitmap, RGB* palette, objekt_* item, int x, int y);
 

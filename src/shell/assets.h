@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 extern BITMAP* bmp; // back buffer, 1024 x 768: every screen is composed here
@@ -33,6 +34,18 @@ extern BITMAP* inventorypic[INVENTORYPIC_COUNT];
 extern BITMAP* msgpic[MSGPIC_COUNT];
 extern BITMAP* error_pic;
 extern BITMAP* prop_bg_pic;
+
+/// Lets a bitmap go (null: nothing), for assets_bitmap_.
+struct assets_bitmap_free_ {
+    void operator()(BITMAP* bitmap) const {
+        if (bitmap)
+            destroy_bitmap(bitmap);
+    }
+};
+
+/// A bitmap held across a wait for a key: let go however the wait ends (a
+/// kept game watched from the title is stopped in the middle of its waits).
+using assets_bitmap_ = std::unique_ptr<BITMAP, assets_bitmap_free_>;
 
 /// Loads every picture table; a missing or unreadable file gets error_pic.
 void draw_init();

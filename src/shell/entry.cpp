@@ -119,8 +119,12 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
         return;
     buffer[0] = 0;
     clear_keybuf();
-    BITMAP* under = entry_keep_row(bitmap, x, y);
-    zelkokey_set_typing(1);
+    const assets_bitmap_ under(entry_keep_row(bitmap, x, y));
+    // Typing ends however the field is left (a watched game may stop in it).
+    struct typing_ {
+        typing_() { zelkokey_set_typing(1); }
+        ~typing_() { zelkokey_set_typing(0); }
+    } typing;
     int length = 0, drawn = 0;
     int c = 0;
     while (!(c == 13 && length != 0) && length < size - 1) {
@@ -133,15 +137,13 @@ void zelkokey_TextIn(BITMAP* bitmap, int x, int y, char* buffer, int size) {
             buffer[length++] = (char)c;
             buffer[length] = 0;
         }
-        entry_wipe_text(bitmap, under, x, y, drawn);
+        entry_wipe_text(bitmap, under.get(), x, y, drawn);
         if (length != 0)
             text_draw(bitmap, buffer, x, y, 0xffffff);
         drawn = text_length(font, buffer);
         assets_show(bitmap);
     }
     zelkokey_set_typing(0);
-    if (under)
-        destroy_bitmap(under);
     zelkokey_wait_press();
     zelkokey_wait_release();
 }

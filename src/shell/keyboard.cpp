@@ -55,8 +55,37 @@ int switch_count = 0;
 /// 1 while a name is typed: the switch keys that type letters rest then.
 bool typing_text = false;
 
+/// 1 while Alt (or AltGr) is held.
+bool keyboard_alt_held() {
+    return key[KEY_ALT] || key[KEY_ALTGR];
+}
+
 /// What F1 or ? at a command wait shows (the control sheet); null: nothing.
 void (*help_sheet)() = nullptr;
+
+/// The key set aside at the waits (0: none), what it does, and whether it is
+/// down since it last acted.
+int aside_key = 0;
+void (*aside_action)() = nullptr;
+bool aside_down = false;
+
+/// Runs the action of the key set aside when it goes down; it is not set
+/// aside meanwhile, and acts again only once it has been let go.
+void keyboard_check_aside() {
+    if (!aside_key || !key[aside_key]) {
+        aside_down = false;
+        return;
+    }
+    if (aside_down || keyboard_alt_held())
+        return;
+    aside_down = true;
+    const int scancode = aside_key;
+    void (*action)() = aside_action;
+    aside_key = 0;
+    action();
+    aside_key = scancode;
+    aside_down = true; // its waits saw it let go: it must be let go again first
+}
 
 /// What ends the program when it is asked to from outside; null: nothing.
 void (*leave_hook)() = nullptr;
@@ -65,11 +94,6 @@ void (*leave_hook)() = nullptr;
 void keyboard_check_leave() {
     if (leave_hook && leave_requested())
         leave_hook();
-}
-
-/// 1 while Alt (or AltGr) is held.
-bool keyboard_alt_held() {
-    return key[KEY_ALT] || key[KEY_ALTGR];
 }
 
 /// 1 if the switch key, when down, is a switch now (Alt as it asks, and
@@ -180,6 +204,13 @@ void zelkokey_check_switches() {
             s.action();
         }
     }
+    keyboard_check_aside();
+}
+
+void zelkokey_set_aside(int scancode, void (*action)()) {
+    aside_key = action ? scancode : 0;
+    aside_action = action;
+    aside_down = aside_key && key[aside_key]; // a key already down acts once let go and pressed
 }
 
 void zelkokey_poll() {
@@ -227,7 +258,7 @@ void zelkokey_set_poll(void (*poll)()) {
 
 int zelkokey_check_for_key() {
     for (int sc = 0; sc <= last_plain_scancode; sc++)
-        if (key[sc] && !keyboard_switch_hides(sc) && !keyboard_is_help_key(sc))
+        if (key[sc] && sc != aside_key && !keyboard_switch_hides(sc) && !keyboard_is_help_key(sc))
             return 1;
     return 0;
 }
@@ -253,6 +284,14 @@ void zelkokey_wait_press() {
 void zelkokey_wait_fresh() {
     zelkokey_wait_release();
     zelkokey_wait_press();
+}
+
+void zelkokey_fresh_given() {
+    int none;
+    if (!recording_replayed(REC_RELEASE, &none))
+        recording_kept(REC_RELEASE, 0);
+    if (!recording_replayed(REC_PRESS, &none))
+        recording_kept(REC_PRESS, 0);
 }
 
 int zelkokey_get_a_key() {

@@ -39,9 +39,14 @@ void zelkokey_clear_switches();
 /// poll point, and by any loop that watches the keyboard on its own.
 void zelkokey_check_switches();
 
+/// Sets `scancode` aside at the waits for a key (W on the title screen): it
+/// is no key to them and never recorded, and when it goes down (without
+/// Alt), `action` runs, during which it is not set aside. 0: none.
+void zelkokey_set_aside(int scancode, void (*action)());
+
 /// 1 if any key with a scancode from 0 to 114 is held; the modifiers, the
-/// switch keys and the keys of the control sheet (F1, ?) don't count: they
-/// only steer the program and are never "any key".
+/// switch keys, the keys of the control sheet (F1, ?) and a key set aside
+/// don't count: they only steer the program and are never "any key".
 int zelkokey_check_for_key();
 
 /// Waits until a command key is held and returns its action code, or
@@ -78,6 +83,11 @@ void zelkokey_wait_press();
 
 /// The standard wait: until no key is held, then until a key is held.
 void zelkokey_wait_fresh();
+
+/// The standard wait, answered already: a key pressed before the game's
+/// recording began (the title's key of a run that first asked about the
+/// last game) is noted as its answer, as if it were pressed now.
+void zelkokey_fresh_given();
 
 /// Waits for a typed character and returns readkey()'s value; the keys that
 /// only steer the program (F11, Alt+Enter, F1, ?) are passed over.

@@ -16,6 +16,7 @@
 #include "platform/sound_capture.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
+#include "tape/settings.h"
 
 namespace {
 bool sound_ready = false;
@@ -26,6 +27,7 @@ SAMPLE* music = nullptr;
 /// switch brings back what the game plays by then.
 std::string music_name;
 bool music_on = true;
+bool music_held = false; // a game played back to be taken up: silent
 
 /// The names of the broken samples already reported on stderr.
 std::vector<std::string> reported;
@@ -143,22 +145,48 @@ void sound_stop_music() {
 
 /// Loads and plays the remembered loop, when the music is on.
 static void sound_start_music() {
-    if (!sound_ready || !music_on || music_name.empty())
+    if (!sound_ready || !music_on || music_held || music_name.empty())
         return;
     music = sound_load(music_name.c_str());
     if (music)
         play_sample(music, 128, 128, 1000, 1);
 }
 
-void sound_switch_music() {
-    music_on = !music_on;
-    if (!music_on) {
+/// Silences the music (`quiet`) keeping the name of the loop the game plays,
+/// or starts that loop again when nothing plays.
+static void sound_quiet(bool quiet) {
+    if (quiet) {
         const std::string keep = music_name;
         sound_release();
         music_name = keep;
     } else if (!music) {
         sound_start_music();
     }
+}
+
+/// Puts the music on or off; switched on, the loop the game plays by then
+/// comes back.
+static void sound_music_to(bool on) {
+    music_on = on;
+    sound_quiet(!music_on);
+}
+
+void sound_switch_music() {
+    sound_music_to(!music_on);
+    settings_keep_music(music_on); // the next run starts as this one is left
+}
+
+void sound_set_music_on(int on) {
+    sound_music_to(on != 0);
+}
+
+const char* sound_music_name() {
+    return music_name.c_str();
+}
+
+void sound_hold(int on) {
+    music_held = on != 0;
+    sound_quiet(music_held);
 }
 
 int sound_music_is_on() {

@@ -18,9 +18,19 @@ void sound_stop_music();
 /// Stops and frees the current music sample.
 void sound_release();
 
-/// The M key: switches the music off or back on; the loop the game plays
-/// by then comes back.
+/// The M key: switches the music off or back on (the loop the game plays
+/// by then comes back), and keeps the choice in the player's settings.
 void sound_switch_music();
+
+/// Puts the music on or off as the player's settings say, at the start.
+void sound_set_music_on(int on);
+
+/// The loop the game plays now, even while the music is off ("": none).
+const char* sound_music_name();
+
+/// While held (`on` 1), the music the game asks for is only remembered and
+/// none plays; let go (0), the loop the game plays by then starts.
+void sound_hold(int on);
 
 /// 1 while the player has the music on (the start), 0 once switched off.
 int sound_music_is_on();

@@ -165,6 +165,31 @@ int player_folder_open_file(int dir, const char* name) {
     return fd;
 }
 
+int player_folder_open_own_file(int dir, const char* name) {
+    int fd = openat(dir, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 &&
+        (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !player_folder_ours(info.st_uid))) {
+        close(fd);
+        fd = -1;
+        errno = EPERM;
+    }
+    return fd;
+}
+
+int player_folder_rename_new(int from_dir, const char* from, int to_dir, const char* to) {
+    if (renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // A file system that cannot rename without replacing: a second name made
+    // exclusively, then the first one removed.
+    if (linkat(from_dir, from, to_dir, to, 0) != 0)
+        return -1;
+    unlinkat(from_dir, from, 0);
+    return 0;
+}
+
 int player_folder_create(int dir, const char* name, mode_t mode) {
     int fd = safefile_create(dir, name, mode);
     if (fd >= 0)
@@ -188,6 +213,10 @@ int player_folder_open_folder(const char* name, bool make) {
     if (make && !made && errno != EEXIST)
         return -1;
     int dir = openat(folder.fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info;
+    if (dir < 0 && errno == ENOTDIR && fstatat(folder.fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(info.st_mode))
+        errno = ELOOP; // the system tells a link there as no folder
     if (dir >= 0 && made)
         player_folder_own(dir);
     return dir;

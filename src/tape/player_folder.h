@@ -60,6 +60,16 @@ bool player_folder_ours(uid_t owner);
 /// descriptor if it is a plain file, else -1 with errno set.
 int player_folder_open_file(int dir, const char* name);
 
+/// Opens the existing file `name` in `dir` for reading and writing the same
+/// way (never through a link, nor a pipe): a descriptor if it is a plain
+/// file of the run's own (see player_folder_ours), else -1 with errno set.
+int player_folder_open_own_file(int dir, const char* name);
+
+/// Gives the file `from` in `from_dir` the new name `to` in `to_dir` (both
+/// in the player's folder), never over a file of that name; 0, or -1 with
+/// errno set (EEXIST when `to` is taken).
+int player_folder_rename_new(int from_dir, const char* from, int to_dir, const char* to);
+
 /// Makes the new file `name` in `dir` exclusively and opens it for writing
 /// (see safefile_create), with the folder's owner (see player_folder_own).
 /// A descriptor, or -1 with errno set.

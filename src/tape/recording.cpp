@@ -87,6 +87,14 @@ long long last_value = 0;
 FILE* copy = nullptr;   // a second file that gets every event line too
 bool copy_whole = true; // every line reached the copy
 
+/// A kept game taken up: played back until its tape ends, then handed over
+/// (at_end), and answered from then on by the keyboard or the answerer.
+bool taking_up = false;
+bool tape_ran_out = false; // the kept game's tape has ended: the answerer may answer
+void (*at_tape_end)() = nullptr;
+int (*answerer)(int kind, int scancode) = nullptr;
+long long whole_bytes = 0; // the loaded file's length up to its last line played
+
 /// The viewer's controls of a replay in the window: Space pauses, + and -
 /// halve and double the pause, the right arrow steps one answer.
 bool paused = false;
@@ -113,13 +121,27 @@ __attribute__((format(printf, 1, 2))) int recording_refuse(const char* format, .
     return 0;
 }
 
-/// A replay that cannot go on: the message, then the end of the program.
+/// What ends a replay that stops before its end, instead of the program.
+void (*stop_hook)(int status) = nullptr;
+
+/// A replay stops: the program ends with `status`, unless the game watches
+/// a kept game from inside its run (see recording_set_stop).
+[[noreturn]] void recording_stop(int status) {
+    if (stop_hook)
+        stop_hook(status);
+    exit(status);
+}
+
+/// A replay that cannot go on: the message, then the replay stops; a kept
+/// game taken up unwinds instead, for the game to set it aside.
 [[noreturn]] __attribute__((format(printf, 1, 2))) void recording_fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
     recording_say(format, args);
     va_end(args);
-    exit(1);
+    if (taking_up)
+        throw recording_misfit();
+    recording_stop(1);
 }
 
 /// Frees the loaded lines.
@@ -281,9 +303,13 @@ int recording_read_lines(recording_file_* file) {
     if (!tape)
         return recording_refuse("out of memory for its %zu lines", most);
     recording_text_ line;
+    whole_bytes = (long long)file->at;
     for (int number = 2; recording_next_text(file, &line); number++) {
-        if (recording_skipped(line))
+        if (recording_skipped(line)) {
+            if (!line.cut)
+                whole_bytes = (long long)file->at;
             continue;
+        }
         if (line.cut) {
             fprintf(stderr,
                     "cave: %s: line %d is cut off; the recording ended early and is replayed up "
@@ -293,6 +319,8 @@ int recording_read_lines(recording_file_* file) {
         }
         if (!recording_keep_line(recording_terminate(&line), number))
             return 0;
+        if (!left_at)
+            whole_bytes = (long long)file->at;
     }
     if (tape_end == tape)
         return recording_refuse("the whole file holds no game (no \"game SEED\" line)");
@@ -405,6 +433,8 @@ void recording_write(int kind, long long value, int held) {
     if (copy && !recording_put(copy, text)) {
         copy = nullptr;
         copy_whole = false;
+    } else if (copy && (kind == REC_KEY || kind == REC_NUMBER) && fileno(copy) >= 0) {
+        fdatasync(fileno(copy)); // the player's decisions reach the disk as they are made
     }
     if (mode == MODE_RECORD && !out)
         held_back += text;
@@ -423,13 +453,35 @@ bool recording_writing() {
     return mode == MODE_RECORD || (mode == MODE_OFF && copy);
 }
 
+/// Where a kept game's tape has ended: the game goes on as one played, its
+/// answers written to the copy, once at_tape_end has handed it over. True
+/// when that happens now.
+bool recording_check_tape_end() {
+    if (mode != MODE_REPLAY || !taking_up || next_line != tape_end)
+        return false;
+    taking_up = false;
+    tape_ran_out = true;
+    recording_free();
+    mode = MODE_OFF;
+    depth = 0;
+    if (at_tape_end)
+        at_tape_end();
+    return true;
+}
+
+/// True when the answerer answers now, in place of the keyboard: past a
+/// kept game's tape, for a routine no other called.
+bool recording_answering() {
+    return answerer && tape_ran_out && depth == 0 && mode == MODE_OFF;
+}
+
 /// The next line of the tape, which must be of `kind`; any other line, or
 /// none, ends the program.
 recording_line_* recording_take(int kind) {
     recording_line_* line = next_line;
     if (line == tape_end && left_at) {
         printf("cave: replay stopped where its game was left\n");
-        exit(0);
+        recording_stop(0);
     }
     if (line == tape_end)
         recording_fail("the recording ends before the game does (after line %d)", last_number);
@@ -518,6 +570,8 @@ bool recording_controls() {
 /// answer again, as a key held in a loop gives), during which the viewer's
 /// keys steer the replay and Escape on the real keyboard stops it.
 void recording_pause(int kind, long long value) {
+    if (taking_up && idle)
+        idle(); // no pauses, but a request to end the program is heard
     bool again = kind == last_kind && value == last_value;
     last_kind = kind;
     last_value = value;
@@ -526,7 +580,7 @@ void recording_pause(int kind, long long value) {
             idle();
         if (key[KEY_ESC]) {
             printf("cave: replay stopped\n");
-            exit(0);
+            recording_stop(0);
         }
         const bool step = recording_controls();
         if (paused ? step : again || waited >= pause_ms)
@@ -577,6 +631,7 @@ int recording_load(const char* path, int pause, int watch) {
 int recording_load_open(int fd, const char* name, int pause, int watch) {
     snprintf(file_name, sizeof file_name, "%s", name);
     recording_free();
+    taking_up = tape_ran_out = false;
     recording_file_ file = {};
     int ok = recording_read_file(fd, &file) && recording_check_version(&file) &&
              recording_read_lines(&file);
@@ -600,9 +655,27 @@ int recording_load_open(int fd, const char* name, int pause, int watch) {
     return 1;
 }
 
+int recording_take_up(int fd, const char* name, void (*at_end)(), long long* whole) {
+    if (!recording_load_open(fd, name, 0, 0))
+        return 0;
+    taking_up = true;
+    tape_ran_out = false;
+    at_tape_end = at_end;
+    *whole = whole_bytes;
+    return 1;
+}
+
+int recording_taking_up() {
+    return mode == MODE_REPLAY && taking_up;
+}
+
+void recording_set_answerer(int (*answer)(int kind, int scancode)) {
+    answerer = answer;
+}
+
 int recording_finish() {
     int whole = 1;
-    if (mode == MODE_REPLAY && next_line != tape_end) {
+    if (mode == MODE_REPLAY && next_line != tape_end && !taking_up) {
         recording_refuse("the games ended before the recording did (at line %d)",
                          int(next_line->number));
         whole = 0;
@@ -618,6 +691,8 @@ int recording_finish() {
     mode = MODE_OFF;
     version = RECORDING_VERSION;
     depth = 0;
+    taking_up = tape_ran_out = false;
+    at_tape_end = nullptr;
     return whole;
 }
 
@@ -638,6 +713,7 @@ int recording_asks_to_end() {
 }
 
 unsigned recording_game_seed(unsigned planned) {
+    recording_check_tape_end();
     if (mode == MODE_REPLAY)
         return static_cast<unsigned>(recording_value(recording_take(REC_GAME)));
     if (recording_writing())
@@ -646,6 +722,13 @@ unsigned recording_game_seed(unsigned planned) {
 }
 
 int recording_replayed(recording_kind kind, int* answer) {
+    recording_check_tape_end();
+    if (mode != MODE_REPLAY && recording_answering()) {
+        *answer = answerer(kind, 0);
+        if (recording_writing())
+            recording_write(kind, *answer, 0);
+        return 1;
+    }
     if (mode != MODE_REPLAY) {
         depth++;
         return 0;
@@ -667,6 +750,10 @@ int recording_kept(recording_kind kind, int answer) {
 }
 
 int recording_look(int scancode, int held) {
+    if (recording_check_tape_end())
+        held = key[scancode] ? 1 : 0; // as the key is once handed over, not before
+    if (recording_answering())
+        held = answerer(REC_HELD, scancode) != 0;
     if (mode == MODE_REPLAY) {
         recording_line_* line = recording_take(REC_HELD);
         if (line->value != scancode)
@@ -709,4 +796,66 @@ int recording_watched() {
 
 void recording_show_end(int on) {
     recording_tell(on ? "the replay has ended, press a key" : "");
+}
+
+void recording_set_stop(void (*stop)(int status)) {
+    stop_hook = stop;
+}
+
+namespace {
+
+/// The tape as it was set aside: what a recording being written needs to
+/// go on afterwards (the replay's own state is not kept: nothing is set
+/// aside during a replay).
+struct recording_aside_ {
+    bool held = false;
+    recording_mode mode = MODE_OFF;
+    char file_name[sizeof ::file_name] = "";
+    FILE* out = nullptr;
+    safefile_place_ out_place = {-1, ""};
+    std::string held_back;
+    int depth = 0;
+    FILE* copy = nullptr;
+    bool copy_whole = true;
+};
+recording_aside_ aside;
+
+} // namespace
+
+int recording_set_aside() {
+    if (mode == MODE_REPLAY || aside.held)
+        return 0;
+    aside.held = true;
+    aside.mode = mode;
+    memcpy(aside.file_name, file_name, sizeof file_name);
+    aside.out = out;
+    aside.out_place = out_place;
+    aside.held_back.swap(held_back);
+    aside.depth = depth;
+    aside.copy = copy;
+    aside.copy_whole = copy_whole;
+    mode = MODE_OFF;
+    out = copy = nullptr;
+    out_place = {-1, ""};
+    depth = 0;
+    copy_whole = true;
+    return 1;
+}
+
+void recording_take_back() {
+    if (!aside.held)
+        return;
+    if (title[0])
+        recording_tell(""); // the replay's state goes with it
+    recording_free();
+    version = RECORDING_VERSION;
+    mode = aside.mode;
+    memcpy(file_name, aside.file_name, sizeof file_name);
+    out = aside.out;
+    out_place = aside.out_place;
+    held_back.swap(aside.held_back);
+    depth = aside.depth;
+    copy = aside.copy;
+    copy_whole = aside.copy_whole;
+    aside = recording_aside_();
 }

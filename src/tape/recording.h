@@ -71,9 +71,34 @@ int recording_load(const char* path, int pause_ms, int watch);
 /// open), named `name` in the messages.
 int recording_load_open(int fd, const char* name, int pause_ms, int watch);
 
+/// Loads the kept game open as `fd` (read and written; named `name` in the
+/// messages) to take it up: it is played back without pauses, and where its
+/// tape ends `at_end` is called once, and from then on the keyboard (or the
+/// answerer, see recording_set_answerer) answers, every answer written to
+/// the copy (recording_copy_to) as in a game played. A last line cut off in
+/// the middle and a last "left" line are not played: *whole gets the length
+/// of the file before them, where the game's next lines go. 0 after a
+/// message on stderr, as recording_load_open, when it cannot be played.
+int recording_take_up(int fd, const char* name, void (*at_end)(), long long* whole);
+
+/// 1 while a kept game is played back to be taken up, until its tape ends.
+int recording_taking_up();
+
+/// Sets what answers the keyboard routines in place of the keyboard once a
+/// kept game's tape has ended: `answer` gets the kind of line asked for
+/// (with the scancode of a look at a key) and returns the answer, which is
+/// recorded as a key's would be. Null: the keyboard answers.
+void recording_set_answerer(int (*answer)(int kind, int scancode));
+
+/// Thrown, after the message on stderr, when a kept game taken up does not
+/// fit the game (it was played by another version of the game, or the file
+/// was changed): the game cannot go on, and the run unwinds to where the
+/// kept game was taken up, to set it aside and begin a new one.
+struct recording_misfit {};
+
 /// Ends recording or replaying, taking the replay's state off the window
 /// title and the screen. 1 unless a replay left lines unplayed (then 0,
-/// after a message on stderr).
+/// after a message on stderr; a kept game taken up says nothing).
 int recording_finish();
 
 /// 1 while a recording is replayed.
@@ -111,7 +136,10 @@ int recording_look(int scancode, int held);
 void recording_note_left();
 
 /// From now on every event line written also goes to `to` (null: no
-/// longer), outside a replay. 1 if every line reached the file set before.
+/// longer), outside a replay; the answers of command keys and numbers are
+/// flushed to the disk (fdatasync) when `to` is a file, so that a power cut
+/// loses at most the key being pressed. 1 if every line reached the file
+/// set before.
 int recording_copy_to(FILE* to);
 
 /// Sets what the replay runs at every look at the viewer's keys while it
@@ -132,3 +160,19 @@ int recording_watched();
 /// Says in the window title and on the screen that the replay has ended
 /// (`on`), or nothing of a replay any more.
 void recording_show_end(int on);
+
+/// Sets what ends a replay that stops before its end (Escape, a recording
+/// that ends early, a line that does not fit, a game left): `stop`, with the
+/// exit status the program would end with; it must not return (a kept game
+/// watched from inside a run). Null: the program ends.
+void recording_set_stop(void (*stop)(int status));
+
+/// Puts the tape aside as it stands outside a replay (a recording being
+/// written, the lines held back, the copy to a kept game, the keyboard
+/// routine running), so that a kept game can be replayed meanwhile: nothing
+/// is written until it is taken back. 0 while replaying (nothing is set aside).
+int recording_set_aside();
+
+/// Lets go of what was loaded meanwhile, and puts the tape back as it was
+/// set aside.
+void recording_take_back();

@@ -1,16 +1,27 @@
-// recordings: every game kept, in the folder "recordings" in the player's
-// folder (tape/player_folder), reached through its descriptor.
+// recordings: every game kept, in the player's folder (tape/player_folder),
+// reached through its descriptor.
 //
-// Each game's recording is a new file named after the time, the process and
-// a count ("20261208-063000-4242-1.rec"), made in the folder opened without
-// following links and created exclusively, so it is never written through a
-// link nor over any file. While its game goes on, the game's process holds a
-// lock (flock) on it: that is how a live game's file is told from a file
-// whose process is gone. A finished recording ends with the line
-// "# end score S". The folder's "index" says which recording belongs to
-// which entry of the table, with the entry's score and name, so an entry
-// that has changed since (another table, an older game) is not mistaken for
-// it, and lists the last games, newest first:
+// A game's lines are held in memory until play begins; from then on the game
+// is in progress, and its recording is the file "game-in-progress.rec" in the
+// player's folder, written a line at a time. It is made under a temporary
+// name, locked (flock) and filled, and only then takes its name, never over
+// another's: a run that finds it there unlocked knows that the run playing it
+// is gone, and may take the game up; a run that finds it locked (another copy
+// of the game plays it) keeps its own game in recordings/ from the start.
+// Once the game's score is saved, its recording moves to the folder
+// "recordings", as every finished game's. A game in progress that cannot be
+// played back is set aside under a name of its own, never removed.
+//
+// In recordings/ each game's recording is named after the time, the process
+// and a count ("20261208-063000-4242-1.rec"), made in the folder opened
+// without following links and exclusively, so it is never written through a
+// link nor over any file. While its game goes on, the game's process holds
+// its lock: that is how a live game's file is told from a file whose process
+// is gone. A finished recording ends with the line "# end score S". The
+// folder's "index" says which recording belongs to which entry of the table,
+// with the entry's score and name, so an entry that has changed since
+// (another table, an older game) is not mistaken for it, and lists the last
+// games, newest first:
 //
 //   cave recordings 1
 //   entry PLACE SCORE FILE NAME
@@ -18,15 +29,18 @@
 //
 // The index is written like the table: to a temporary file made exclusively
 // beside it, synced, renamed over it, and the folder synced; temporary files
-// of writes that never finished are swept by the table's rule. Only the
+// of writes that never finished are swept by the table's rule. One process
+// at a time reads and writes it: each holds a lock on the folder meanwhile. Only the
 // player's own files whose names are ours are removed, and never one a
 // running process holds locked (its game goes on).
 #include "tape/recordings.h"
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -39,6 +53,8 @@
 #include "tape/highscore_file.h"
 #include "tape/player_folder.h"
 #include "tape/recording.h"
+
+const char* const RECORDINGS_IN_PROGRESS = "game-in-progress.rec";
 
 namespace {
 
@@ -55,9 +71,24 @@ struct recordings_index_ {
 
 bool enabled = false;
 bool said = false;         // the folder's trouble has been told
-FILE* game_file = nullptr; // the recording of the game being played
-char game_name[64] = "";   // its file name
+std::string problem;       // and what it was
+FILE* game_file = nullptr; // the recording of the game being played, once play began
+char game_name[64] = "";   // its file name in recordings/ ("" while in progress)
+bool in_progress = false;  // game_file is the game in progress in the player's folder
+bool game_whole = true;    // every line so far reached it
 int game_count = 0;        // games begun by this process
+
+/// The lines of the game about to be played, held in memory until play begins.
+FILE* held = nullptr;
+char* held_bytes = nullptr;
+size_t held_size = 0;
+
+/// The game in progress an earlier run left, open and locked, until it is
+/// taken up (or set aside).
+int left_fd = -1;
+
+/// The line that notes the health reference a game begins with.
+constexpr char reference_line[] = "# health reference at the start: ";
 
 /// The folder, for messages.
 std::string recordings_folder() {
@@ -69,6 +100,8 @@ void recordings_say(const char* why) {
     if (!said)
         fprintf(stderr, "cave: %s: the games cannot be kept there (%s); the game goes on\n",
                 recordings_folder().c_str(), why);
+    if (!said)
+        problem = why;
     said = true;
 }
 
@@ -248,16 +281,22 @@ bool recordings_end_score(int fd, int* score) {
     return sscanf(line, "# end score %d%n", score, &used) == 1 && line[used] == 0;
 }
 
+/// Names the game's recording in recordings/ after the time, the process
+/// and the count.
+void recordings_new_name() {
+    char stamp[32];
+    const time_t now = time(nullptr);
+    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+    snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
+}
+
 /// Makes the next game's recording in `dir`, named after the time, the
 /// process and the count, and locks it for as long as the game goes on; a
 /// file pruned by another process before the lock took is made again. A
 /// descriptor, or -1 with errno set.
 int recordings_make(int dir) {
     for (int tries = 0; tries < 3; tries++) {
-        char stamp[32];
-        const time_t now = time(nullptr);
-        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
-        snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
+        recordings_new_name();
         int fd = player_folder_create(dir, game_name, 0666);
         struct stat info;
         if (fd < 0 || (flock(fd, LOCK_EX) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0))
@@ -268,42 +307,184 @@ int recordings_make(int dir) {
     return -1;
 }
 
+/// Drops the lines held before play began.
+void recordings_drop_held() {
+    if (held)
+        fclose(held);
+    free(held_bytes);
+    held = nullptr;
+    held_bytes = nullptr;
+    held_size = 0;
+}
+
+/// Writes the lines held so far to `fd`; false with errno set when they did
+/// not all reach it.
+bool recordings_write_held(int fd) {
+    if (fflush(held) != 0)
+        return false;
+    for (size_t done = 0; done < held_size;) {
+        const ssize_t wrote = write(fd, held_bytes + done, held_size - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += size_t(wrote);
+    }
+    return true;
+}
+
+/// Makes the game in progress in the player's folder, locked, holding the
+/// lines held so far, and on the disk; a descriptor, or -1 when it cannot be
+/// had (another running copy of the game holds one: EEXIST).
+int recordings_make_in_progress() {
+    const int folder = player_folder_fd();
+    if (folder < 0)
+        return -1;
+    player_folder_sweep(folder, RECORDINGS_IN_PROGRESS);
+    char temporary[NAME_MAX + 1];
+    int fd =
+        player_folder_create_temporary(folder, RECORDINGS_IN_PROGRESS, temporary, sizeof temporary);
+    if (fd < 0)
+        return -1;
+    // Locked and filled before it takes its name, so that no other run ever
+    // finds it unlocked or half written; readable as the games in recordings/.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (flock(fd, LOCK_EX) != 0 || fchmod(fd, 0666 & ~mask) != 0 || !recordings_write_held(fd) ||
+        fdatasync(fd) != 0 ||
+        player_folder_rename_new(folder, temporary, folder, RECORDINGS_IN_PROGRESS) != 0) {
+        const int error = errno;
+        unlinkat(folder, temporary, 0);
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    player_folder_sync(folder);
+    return fd;
+}
+
+/// True while the game in progress in the player's folder is the file open
+/// as `fd` (so that what is done to the name is done to this game).
+bool recordings_in_progress_is(int fd) {
+    struct stat named, open;
+    return fstatat(player_folder_fd(), RECORDINGS_IN_PROGRESS, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           fstat(fd, &open) == 0 && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+/// The game in progress is over, its score saved: it moves into `dir`
+/// (recordings/) under a name of its own; where it cannot, it goes, for it
+/// must never be taken up again (the folder's trouble is said).
+void recordings_finish_progress(int dir) {
+    in_progress = false;
+    const int folder = player_folder_fd();
+    if (!recordings_in_progress_is(fileno(game_file))) {
+        game_name[0] = 0; // set aside meanwhile: it is another's now
+        return;
+    }
+    bool moved = false;
+    for (int tries = 0; dir >= 0 && !moved && tries < 3; tries++) {
+        recordings_new_name();
+        moved = player_folder_rename_new(folder, RECORDINGS_IN_PROGRESS, dir, game_name) == 0;
+        if (!moved && errno != EEXIST)
+            break;
+    }
+    if (!moved) {
+        if (dir >= 0)
+            recordings_say(strerror(errno));
+        unlinkat(folder, RECORDINGS_IN_PROGRESS, 0);
+        game_name[0] = 0;
+    }
+    player_folder_sync(folder);
+    if (dir >= 0)
+        player_folder_sync(dir);
+}
+
+/// Gives the game in progress a name of its own in the player's folder,
+/// after the time ("game-set-aside-DATE-TIME.rec", a count added when that
+/// is taken), into `aside`; left "" when it cannot be renamed.
+void recordings_rename_aside(char* aside, size_t size) {
+    char stamp[32], name[64];
+    const time_t now = time(nullptr);
+    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+    for (int n = 1; n < 100 && !aside[0]; n++) {
+        if (n == 1)
+            snprintf(name, sizeof name, "game-set-aside-%s.rec", stamp);
+        else
+            snprintf(name, sizeof name, "game-set-aside-%s-%d.rec", stamp, n);
+        if (player_folder_rename_new(player_folder_fd(), RECORDINGS_IN_PROGRESS, player_folder_fd(),
+                                     name) == 0)
+            snprintf(aside, size, "%s", name);
+        else if (errno != EEXIST)
+            break;
+    }
+    player_folder_sync(player_folder_fd());
+}
+
 } // namespace
 
 void recordings_enable(int on) {
     enabled = on != 0;
     said = false;
+    problem.clear();
+    recordings_drop_held();
+    if (left_fd >= 0)
+        close(left_fd);
+    left_fd = -1;
     // A file-size limit must fail a recording's writes (the copy is then
     // dropped and said), not end the game with its signal.
     if (enabled)
         signal(SIGXFSZ, SIG_IGN);
 }
 
-void recordings_game_begins() {
-    if (!enabled || game_file)
+void recordings_game_begins(float health_reference) {
+    if (!enabled || game_file || held)
         return;
     game_name[0] = 0;
-    int dir = recordings_open_folder(true);
-    if (dir < 0)
-        return;
-    int fd = recordings_make(dir);
-    close(dir);
-    game_file = fd >= 0 ? fdopen(fd, "w") : nullptr;
-    if (!game_file) {
+    game_whole = true;
+    held = open_memstream(&held_bytes, &held_size);
+    if (!held) {
         recordings_say(strerror(errno));
-        if (fd >= 0)
-            close(fd);
-        game_name[0] = 0;
         return;
     }
-    fprintf(game_file, "cave recording %d\n# The Wizard's Cave: one game\n", RECORDING_VERSION);
-    recording_copy_to(game_file);
+    fprintf(held, "cave recording %d\n# The Wizard's Cave: one game\n%s%.9g\n", RECORDING_VERSION,
+            reference_line, double(health_reference));
+    recording_copy_to(held);
+}
+
+void recordings_play_begins() {
+    if (!held)
+        return;
+    game_whole = recording_copy_to(nullptr);
+    int fd = recordings_make_in_progress();
+    in_progress = fd >= 0;
+    if (fd < 0) {
+        const int dir = recordings_open_folder(true);
+        fd = dir >= 0 ? recordings_make(dir) : -1;
+        if (fd >= 0 && !recordings_write_held(fd))
+            game_whole = false;
+        else if (fd < 0 && dir >= 0)
+            recordings_say(strerror(errno));
+        if (dir >= 0)
+            close(dir);
+    }
+    game_file = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!game_file && fd >= 0)
+        close(fd);
+    recordings_drop_held();
+    if (game_file)
+        recording_copy_to(game_file);
 }
 
 void recordings_note_table(int place, int score, const char* name) {
     int dir = game_file ? recordings_open_folder(true) : -1;
-    if (dir < 0)
+    if (game_file && in_progress)
+        recordings_finish_progress(dir);
+    if (dir < 0 || !game_name[0]) {
+        if (dir >= 0)
+            close(dir);
         return;
+    }
+    flock(dir, LOCK_EX); // one run at a time reads and writes the index
     recordings_index_ index;
     recordings_read_index(dir, &index);
     recordings_index_::entry_ moved[HIGHSCORE_COUNT + 1] = {};
@@ -321,20 +502,23 @@ void recordings_note_table(int place, int score, const char* name) {
     snprintf(index.last[0], sizeof index.last[0], "%s", game_name);
     if (!recordings_write_index(dir, index))
         recordings_say(strerror(errno));
-    close(dir);
+    close(dir); // which lets the lock go
 }
 
 void recordings_game_ends(int score) {
+    recordings_drop_held(); // a game that never came to play
     if (!game_file)
         return;
-    const bool whole = recording_copy_to(nullptr);
+    int dir = recordings_open_folder(true);
+    if (in_progress)
+        recordings_finish_progress(dir);
+    const bool whole = recording_copy_to(nullptr) && game_whole;
     fprintf(game_file, "# end score %d\n", score);
     const bool written = fclose(game_file) == 0 && whole;
     game_file = nullptr;
-    int dir = recordings_open_folder(true);
     if (dir < 0)
         return;
-    if (!written) {
+    if (!written && game_name[0]) {
         recordings_say("a recording could not be written whole");
         unlinkat(dir, game_name, 0);
     }
@@ -345,22 +529,137 @@ void recordings_game_ends(int score) {
     close(dir);
 }
 
+int recordings_find_left_game() {
+    if (left_fd >= 0)
+        return 1;
+    if (!enabled || game_file || player_folder_fd() < 0)
+        return 0;
+    int fd = player_folder_open_own_file(player_folder_fd(), RECORDINGS_IN_PROGRESS);
+    struct stat info;
+    // Locked, it is another running copy's game; unlinked by the time the
+    // lock took, it was finished meanwhile.
+    if (fd >= 0 &&
+        (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &info) != 0 || info.st_nlink == 0)) {
+        close(fd);
+        fd = -1;
+    }
+    left_fd = fd;
+    return fd >= 0;
+}
+
+int recordings_take_up(void (*at_end)(), float* reference) {
+    if (left_fd < 0)
+        return 0;
+    recordings_reference(left_fd, reference);
+    const std::string name = std::string(player_folder_where()) + "/" + RECORDINGS_IN_PROGRESS;
+    long long whole = 0;
+    if (!recording_take_up(left_fd, name.c_str(), at_end, &whole))
+        return 0;
+    // The next lines follow the last whole one (a line cut off by a crash,
+    // or the mark of a program ended on the end screens, is dropped).
+    if (ftruncate(left_fd, off_t(whole)) != 0 || lseek(left_fd, 0, SEEK_END) < 0 ||
+        !(game_file = fdopen(left_fd, "w"))) {
+        fprintf(stderr, "cave: %s: cannot be written (%s)\n", name.c_str(), strerror(errno));
+        recording_finish();
+        return 0;
+    }
+    left_fd = -1;
+    in_progress = true;
+    game_whole = true;
+    game_name[0] = 0;
+    recording_copy_to(game_file);
+    return 1;
+}
+
+void recordings_set_aside(char* aside, size_t size) {
+    recording_copy_to(nullptr);
+    const int fd = game_file ? fileno(game_file) : left_fd;
+    aside[0] = 0;
+    errno = ENOENT;
+    if (fd >= 0 && recordings_in_progress_is(fd))
+        recordings_rename_aside(aside, size);
+    if (aside[0])
+        fprintf(stderr, "cave: your last game cannot go on; it was set aside as %s/%s\n",
+                player_folder_where(), aside);
+    else
+        fprintf(stderr, "cave: your last game cannot go on, nor be set aside (%s)\n",
+                strerror(errno));
+    if (game_file)
+        fclose(game_file);
+    else if (left_fd >= 0)
+        close(left_fd);
+    game_file = nullptr;
+    left_fd = -1;
+    in_progress = false;
+}
+
+void recordings_sync() {
+    if (game_file && fflush(game_file) == 0)
+        fdatasync(fileno(game_file));
+}
+
+const char* recordings_problem() {
+    return problem.c_str();
+}
+
+bool recordings_reference(int fd, float* value) {
+    char head[256];
+    const ssize_t got = pread(fd, head, sizeof head - 1, 0);
+    if (got <= 0)
+        return false;
+    head[got] = 0;
+    const char* line = strstr(head, reference_line);
+    if (!line || (line > head && line[-1] != '\n'))
+        return false;
+    char* end = nullptr;
+    const double number = strtod(line + sizeof reference_line - 1, &end);
+    // It only ever grows from 30 (the health a game begins with).
+    if (end == line + sizeof reference_line - 1 || *end != '\n' || !std::isfinite(number) ||
+        number < 30 || number > 1e9)
+        return false;
+    *value = float(number);
+    return true;
+}
+
 int recordings_any() {
-    int dir = recordings_open_folder(false);
+    recordings_game_ games[HIGHSCORE_COUNT + 1];
+    const int count = recordings_list(games);
+    return count > 0 && games[0].place > 0;
+}
+
+/// The score the recording `file` in `dir` ends with; false when it is
+/// gone, or unfinished or damaged.
+static bool recordings_finished(int dir, const char* file, int* score) {
+    const int fd = player_folder_open_file(dir, file);
+    const bool finished = fd >= 0 && recordings_end_score(fd, score);
+    if (fd >= 0)
+        close(fd);
+    return finished;
+}
+
+int recordings_list(recordings_game_* games) {
+    const int dir = recordings_open_folder(false);
     if (dir < 0)
         return 0;
     recordings_index_ index;
     recordings_read_index(dir, &index);
     highscore_ table[HIGHSCORE_COUNT];
     highscore_read(table, HIGHSCORE_COUNT);
-    int any = 0;
-    struct stat info;
-    for (int i = 0; i < HIGHSCORE_COUNT && !any; i++)
-        any = recordings_fits(index.entries[i], table[i]) &&
-              fstatat(dir, index.entries[i].file, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-              S_ISREG(info.st_mode);
+    int count = 0, score = 0;
+    for (int i = 0; i < HIGHSCORE_COUNT; i++) {
+        const recordings_index_::entry_& e = index.entries[i];
+        // The game whose table is shown now ends its recording after it.
+        if (!recordings_fits(e, table[i]) ||
+            !((game_file && strcmp(e.file, game_name) == 0) ||
+              (recordings_finished(dir, e.file, &score) && score == e.score)))
+            continue;
+        games[count] = {i + 1, table[i].score, ""};
+        snprintf(games[count++].name, sizeof games[0].name, "%s", table[i].name);
+    }
+    if (index.last[0][0] && recordings_finished(dir, index.last[0], &score))
+        games[count++] = {0, score, ""};
     close(dir);
-    return any;
+    return count;
 }
 
 /// The file name of the recording of table entry `entry` (or, for -1, of

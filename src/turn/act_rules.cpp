@@ -15,6 +15,8 @@
 #include "world/state.h"
 #include "world/tile.h"
 
+const char* const ACT_END_QUESTION = "Do you want to end this game?";
+
 namespace {
 
 /// One step on the grid.
@@ -48,16 +50,14 @@ float act_s() {
 /// no the screen is put back and the answering key let go, so that neither
 /// N nor Escape is taken by the wait that asked.
 int act_confirm_end() {
-    BITMAP* kept = create_bitmap(bmp->w, bmp->h);
+    const assets_bitmap_ kept(create_bitmap(bmp->w, bmp->h));
     if (kept)
-        blit(bmp, kept, 0, 0, 0, 0, bmp->w, bmp->h);
-    const int yes = zelko_msgbox_YN(bmp, "Do you want to end this game?");
+        blit(bmp, kept.get(), 0, 0, 0, 0, bmp->w, bmp->h);
+    const int yes = zelko_msgbox_YN(bmp, ACT_END_QUESTION);
     if (!yes && kept) {
-        blit(kept, bmp, 0, 0, 0, 0, bmp->w, bmp->h);
+        blit(kept.get(), bmp, 0, 0, 0, 0, bmp->w, bmp->h);
         assets_show(bmp);
     }
-    if (kept)
-        destroy_bitmap(kept);
     if (!yes)
         zelkokey_wait_release();
     return yes;

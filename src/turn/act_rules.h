@@ -4,6 +4,9 @@
 // and the command key read with the question before the game ends.
 #pragma once
 
+/// The question asked before Escape or Q ends the game.
+extern const char* const ACT_END_QUESTION;
+
 struct character_;
 struct objekt_;
 struct objektlist_;

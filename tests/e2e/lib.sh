@@ -393,11 +393,15 @@ E2E_BOX_AREA=304x176+360+296
 # the control sheet, and starts play with `start_key` (default x, which has no
 # meaning in play). Checks that every screen changes on its key.
 e2e_play_intro() {
-    local name="$1" start_key="${2:-x}" before screen
     e2e_wait_for "the title screen did not appear" 20 title e2e_not_black
     e2e_log "title shown"
     e2e_key_expect_change space name-box 100 "$E2E_BOX_AREA"
-    before="$E2E_SHOT"
+    e2e_play_from_name_box "$@"
+}
+
+# The same from the name box on (shown in E2E_SHOT).
+e2e_play_from_name_box() {
+    local name="$1" start_key="${2:-x}" before="$E2E_SHOT" screen
     e2e_type "$name"
     e2e_wait_for "the typed name was not echoed in the name box" 10 name \
         e2e_differs_from "$before" 20 200x16+405+380

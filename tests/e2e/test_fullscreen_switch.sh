@@ -9,6 +9,9 @@
 # larger than the monitor (its frame makes it taller); F11 twice brings it
 # back, --scale and all. Resized by its frame, the picture follows, scaled
 # and centred between black margins, and F11 twice brings back that size.
+# The next run starts as that one ended, in the window of that size and
+# with the music off (switched by M); a run with --fullscreen --scale 1
+# plays so but leaves the settings as they were.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -154,4 +157,36 @@ timeout 5 xdotool windowsize "$E2E_WIN" 900 600 || e2e_fail "xdotool could not r
 expect_state window 900x600
 e2e_wait_for "the picture did not follow the window's new size" 20 resized title_in 800x600+50+0
 f11_twice 900x600 800x600+50+0
+
+# Waits (up to 10 s) until the settings file holds the line given.
+expect_setting() {
+    local t
+    for ((t = 0; t < 100; t++)); do
+        grep -qx "$1" "$E2E_RUN/settings" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    e2e_fail "the settings do not say \"$1\": $(cat "$E2E_RUN/settings" 2>&1)"
+}
+focus_game
+e2e_key m # the music switch, in a silent run too
+expect_setting "music off"
+e2e_stop_game
+e2e_start_game --silent
+e2e_find_window
+expect_state window 900x600
+e2e_wait_for "the next run's title is not in its window at 800x600" 20 next title_in 800x600+50+0
+focus_game
+e2e_key m # switched back on: it had started off
+expect_setting "music on"
+cp "$E2E_RUN/settings" "$E2E_WORK/settings.before"
+e2e_stop_game
+e2e_start_game --silent --fullscreen --scale 1
+e2e_find_window
+expect_state fullscreen 1366x768
+e2e_wait_for "the title is not shown full screen" 20 full e2e_not_black
+e2e_stop_game
+cmp -s "$E2E_RUN/settings" "$E2E_WORK/settings.before" ||
+    e2e_fail "a run's command line changed the settings: $(cat "$E2E_RUN/settings")"
+grep -qx "screen window" "$E2E_RUN/settings" && grep -qx "window-size 900x600" "$E2E_RUN/settings" ||
+    e2e_fail "the settings do not keep the window and its size: $(cat "$E2E_RUN/settings")"
 echo "PASS"

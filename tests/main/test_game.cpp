@@ -30,6 +30,7 @@
 #include "tape/player_folder.h"
 #include "tape/recording.h"
 #include "tape/recordings.h"
+#include "tape/settings.h"
 #include "world/character.h"
 #include "world/room.h"
 
@@ -453,8 +454,8 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     options.has_seed = 1;
     options.seed = 49; // a cave whose score stays above those of the next eleven
     ASSERT_TRUE(game_prepare_run(&options));
-    const char* watch_hint = "cave --watch N shows any of these games again";
-    bool hint = false;
+    const char* watch_hint = "W on the title screen or cave --watch N shows a game marked * again";
+    bool hint = false, marks = false;
     for (int game = 1; game <= 12; game++) {
         script_intro("Kim");
         keys_press(KEY_RIGHT);
@@ -466,7 +467,12 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
         keys_press(KEY_SPACE);
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
-        keys_call([&] { hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f); });
+        keys_call([&] {
+            hint = has_text_centre(screen, watch_hint, 512, 528, 0x7f7f7f);
+            // The first game's row, the table's last, is marked; the old rows are not.
+            marks = has_text(screen, "*", 277, 256 + 16 * 14, 0x7f7f7f) &&
+                    count_rgb(screen, 277, 256, 8, 16 * 14, 0x7f7f7f) == 0;
+        });
         keys_press(KEY_SPACE);
         keys_press(KEY_N);
     }
@@ -495,6 +501,7 @@ TEST_F(Game, EveryGameIsKeptAndCanBeWatched) {
     highscore_read(table, HIGHSCORE_COUNT);
     EXPECT_STREQ(table[14].name, "Kim");
     EXPECT_TRUE(hint);
+    EXPECT_TRUE(marks);
     std::vector<std::string> kept;
     DIR* listing = opendir(folder.c_str());
     ASSERT_NE(listing, nullptr);
@@ -585,6 +592,121 @@ TEST_F(Game, WatchFindsTheGamesOfALinkedTable) {
                 << "cave recording 1\ngame 3\n# end score " << last_game.score << "\n";
         keys_reset(); // the recording alone plays the watched game
     }
+}
+
+namespace {
+
+long watch_slices = 0;     // slices of the replay's pauses slept on its scripted clock
+long watch_escape_at = -1; // the slice at which Escape goes down (-1: never)
+
+/// The replay's clock of a kept game watched from the title: no time passes.
+void watch_sleep(int) {
+    if (++watch_slices == watch_escape_at)
+        key[KEY_ESC] = 1;
+}
+
+} // namespace
+
+/// W on the title lists the kept games; a number plays one with its last
+/// screen waiting for a key, Escape stops one, and both come back to the
+/// title. The game then begun is the game begun without W: the same seed,
+/// end, log, --record file and kept recording.
+TEST_F(Game, KeptGamesAreWatchedFromTheTitle) {
+    highscore_ table[HIGHSCORE_COUNT];
+    for (highscore_& row : table)
+        row = {-1000, "Old"};
+    highscore_write(table, HIGHSCORE_COUNT);
+    options_ options = {};
+    options.has_seed = 1;
+    options.seed = 49;
+    ASSERT_TRUE(game_prepare_run(&options)); // the game kept, at place 1
+    std::ofstream(std::string(dir) + "/settings") << "music loud\n";
+    testing::internal::CaptureStderr();
+    settings_load();
+    testing::internal::GetCapturedStderr();
+    bool told = false, no_games = false;
+    keys_call([&] {
+        told = has_text_centre(screen,
+                               "Your settings were damaged (line 1 gives music the value "
+                               "\"loud\") and are set back to the defaults",
+                               512, 750, 0xfff0c0);
+    });
+    keys_press(KEY_W);
+    keys_call([&] {
+        no_games =
+            has_text_centre(screen, "No game has been kept to watch yet", 512, 750, 0xfff0c0);
+    });
+    script_intro("Kim");
+    script_leave(KEY_Q);
+    script_end(false);
+    testing::internal::CaptureStdout();
+    game_run();
+    const std::string kept_game = testing::internal::GetCapturedStdout();
+    game_finish_run();
+    ASSERT_NE(kept_game.find("cave: that cave was seed 49"), std::string::npos);
+    EXPECT_TRUE(told); // once, on the first title
+    EXPECT_TRUE(no_games);
+
+    recording_set_clock(watch_sleep);
+    char path[4096];
+    auto run = [&](const std::string& tape, bool watch) {
+        options = {};
+        options.has_seed = 1;
+        options.seed = 60;
+        options.replay_delay = 10;
+        options.record = tape.c_str();
+        EXPECT_TRUE(game_prepare_run(&options));
+        keys_reset();
+        bool listed = false, ended = false, back = false;
+        if (watch) {
+            keys_press(KEY_W);
+            keys_call([&] {
+                listed = has_text_centre(screen, "Kept games", 512, 208, 0x7f0000) &&
+                         has_text(screen, "1.", 293, 256, 0x7f7f7f) &&
+                         has_text(screen, "Kim", 469, 256, 0x7f7f7f) &&
+                         has_text(screen, "0.", 293, 272, 0x7f7f7f) &&
+                         has_text(screen, "the last game", 469, 272, 0x7f7f7f);
+            });
+            keys_press(KEY_1); // no other place begins with 1: picked at once
+            keys_call([&] {
+                ended = has_text(screen, "the replay has ended, press a key", 757, 757, 0xffd890);
+            });
+            keys_press(KEY_A);
+            keys_call([&] {
+                back = strcmp(sound_music_name(), "lugn.wav") == 0 &&
+                       has_text_centre(screen, "W watches a kept game again", 512, 736, 0xfff0c0);
+                watch_escape_at = watch_slices + 5; // the next one stops in its name box
+            });
+            keys_press(KEY_W);
+            keys_press(KEY_1);
+        }
+        script_intro("Wes");
+        keys_press(KEY_RIGHT);
+        script_leave(KEY_Q);
+        script_end(false);
+        testing::internal::CaptureStdout();
+        game_run();
+        const std::string said = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(game_finish_run(), 0);
+        EXPECT_EQ(listed && ended && back, watch);
+        std::string log;
+        for (const auto& line : event_history)
+            log += std::string(line) + "\n";
+        return std::vector<std::string>{said, log, file_text(tape),
+                                        kept_text(OPTIONS_WATCH_LAST, path, sizeof path)};
+    };
+    const std::string watched = std::string(dir) + "/watched.rec",
+                      plain = std::string(dir) + "/plain.rec";
+    const std::vector<std::string> with = run(watched, true), without = run(plain, false);
+    recording_set_clock(nullptr);
+    EXPECT_EQ(watch_slices, watch_escape_at); // the second watch stopped at once
+    // Stdout tells the watched game, then the replay stopped, then the game played.
+    const std::string watched_end = kept_game + "cave: replay stopped\n" + without[0];
+    EXPECT_EQ(with[0], watched_end);
+    EXPECT_NE(with[0].find("cave: that cave was seed 60"), std::string::npos);
+    for (size_t i = 1; i < with.size(); i++)
+        EXPECT_EQ(with[i], without[i]) << i;
+    EXPECT_NE(with[2].find("game 60\n"), std::string::npos);
 }
 
 /// --record over an earlier recording leaves it whole when the run ends at

@@ -22,6 +22,7 @@ TEST(Options, GoodLinesSetTheirFields) {
     options_ o;
     ASSERT_EQ(0, parse({}, &o));
     EXPECT_EQ(0, o.windowed);
+    EXPECT_EQ(0, o.screen_given); // the settings decide
     EXPECT_EQ(nullptr, o.data);
     EXPECT_EQ(150, o.replay_delay);
     EXPECT_EQ(0.0, o.scale);
@@ -36,6 +37,7 @@ TEST(Options, GoodLinesSetTheirFields) {
     EXPECT_EQ(0, o.replay_delay);
     ASSERT_EQ(0, parse({"--windowed", "--fullscreen", "-h", "--"}, &o));
     EXPECT_EQ(0, o.windowed);
+    EXPECT_EQ(1, o.screen_given);
     EXPECT_EQ(1, o.help);
     ASSERT_EQ(0, parse({"--win", "--sc=1.5", "--wat", "last"}, &o));
     EXPECT_EQ(1, o.windowed);

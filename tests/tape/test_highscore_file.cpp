@@ -598,8 +598,9 @@ TEST_F(HighscoreFile, ATableWithTheLongestNameSaves) {
 /// was saved and the game can be watched.
 bool keep_best_game(int score, const char* name) {
     recordings_enable(1);
-    recordings_game_begins();
+    recordings_game_begins(30);
     recording_game_seed(7);
+    recordings_play_begins(); // its first turn
     highscore_ table[HIGHSCORE_COUNT];
     highscore_read(table, HIGHSCORE_COUNT);
     highscore_push(score, name, table, HIGHSCORE_COUNT);

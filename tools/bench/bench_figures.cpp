@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 #include <vector>
 
 #include "bench_clock.h"
@@ -22,6 +23,7 @@
 #include "render/room_view.h"
 #include "shell/assets.h"
 #include "shell/history.h"
+#include "tape/recording.h"
 #include "world/alloc.h"
 #include "world/character.h"
 #include "world/room.h"
@@ -335,4 +337,52 @@ void bench_figure_present(const bench_options& options) {
     }
     destroy_bitmap(turn[0]);
     destroy_bitmap(turn[1]);
+}
+
+/// One turn's lines of the game in progress as the keyboard routines write
+/// them: the command key (which reaches the disk) and the wait for its release.
+static void bench_write_turn(int code) {
+    int answer;
+    recording_replayed(REC_KEY, &answer);
+    recording_kept(REC_KEY, code);
+    recording_replayed(REC_RELEASE, &answer);
+    recording_kept(REC_RELEASE, 0);
+}
+
+void bench_figure_keep(const bench_options& options, double frame_us) {
+    // A file beside the data, on the disk the player's folder is usually on.
+    char name[] = "bench-keep-XXXXXX";
+    const int fd = mkstemp(name);
+    FILE* file = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!file) {
+        printf("keep: no file could be made here\n");
+        return;
+    }
+    constexpr int TURNS = 20;
+    std::vector<double> flushed, synced;
+    for (int r = 0; r < options.reps; r++) {
+        flushed.push_back(bench_time([&] {
+                              for (int t = 0; t < TURNS; t++)
+                                  for (const char* line : {"key 6\n", "release\n"})
+                                      fputs(line, file), fflush(file);
+                          }) /
+                          TURNS);
+        recording_copy_to(file);
+        synced.push_back(bench_time([&] {
+                             for (int t = 0; t < TURNS; t++)
+                                 bench_write_turn(t % 9 + 1);
+                         }) /
+                         TURNS);
+        recording_copy_to(nullptr);
+    }
+    fclose(file);
+    unlink(name);
+    const bench_summary base = bench_summarise(flushed), turn = bench_summarise(synced);
+    bench_print_header("Keep: the game in progress written as it goes, a turn's lines");
+    bench_print("baseline: the lines written and flushed", base, "us");
+    bench_print_ratio("the key's line on the disk too (fdatasync)", turn, "us", base);
+    if (frame_us > 0)
+        bench_print_note(
+            "%.2f frames (draw_picture) a turn; at 5 keys a second, %.2f%% of the time",
+            turn.median / frame_us, turn.median * 5 / 1e4);
 }

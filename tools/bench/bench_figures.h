@@ -28,3 +28,8 @@ void bench_figure_rooms(const bench_options& options);
 /// Showing the picture full screen at four monitor sizes, each against one
 /// unscaled copy of a picture of that screen's size.
 void bench_figure_present(const bench_options& options);
+
+/// The lines of a turn of the game in progress written to a file beside the
+/// data with the command key's line flushed to the disk, against the same
+/// lines written and flushed only; also as a share of `frame_us`.
+void bench_figure_keep(const bench_options& options, double frame_us);

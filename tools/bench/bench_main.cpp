@@ -1,8 +1,9 @@
 // cave_bench: measures, headless and in one run, what a frame, a world turn,
-// a generated room, the start-up and the rooms' memory cost, each against a
-// baseline timed in the same run.
+// a generated room, the start-up, the rooms' memory and keeping the game in
+// progress on the disk cost, each against a baseline timed in the same run.
 //
-// Usage: cave_bench [data-folder] [--reps N] [--only startup|memory|frame|turn|rooms|present]
+// Usage: cave_bench [data-folder] [--reps N]
+//                   [--only startup|memory|frame|turn|rooms|present|keep]
 // Run it from the data folder (or name it): draw_init loads the pictures by
 // plain file name.
 #include <allegro.h>
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     bench_args args;
     if (!bench_parse(argc, argv, &args)) {
         fprintf(stderr, "usage: cave_bench [data-folder] [--reps N] [--only startup|memory|"
-                        "frame|turn|rooms|present]\n");
+                        "frame|turn|rooms|present|keep]\n");
         return 2;
     }
     if (args.folder && chdir(args.folder) != 0) {
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     if (bench_wants(args, "startup"))
         bench_figure_startup(args.options);
     double frame_us = 0;
-    if (bench_wants(args, "frame") || bench_wants(args, "turn"))
+    if (bench_wants(args, "frame") || bench_wants(args, "turn") || bench_wants(args, "keep"))
         frame_us = bench_figure_frame(args.options);
     if (bench_wants(args, "turn"))
         bench_figure_turn(args.options, frame_us);
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
         bench_figure_rooms(args.options);
     if (bench_wants(args, "present"))
         bench_figure_present(args.options);
+    if (bench_wants(args, "keep"))
+        bench_figure_keep(args.options, frame_us);
     destroy_bitmap(bmp);
     draw_release();
     return 0;
