@@ -136,8 +136,8 @@ grep -E '^(games|largest|peak|RSS|heap)' "$logs/memory"
 awk '
     /^peak RSS after game 1:/ { peak1 = $6 }
     /^peak RSS at the end:/ { peak100 = $6 }
-    /^RSS with game 1 released:/ { rss1 = $6; rss100 = $11 }
-    /^heap in use with game 1 released:/ { heap1 = $8; heap100 = $13 }
+    /^RSS at the title after game 1:/ { rss1 = $8; rss100 = $13; last = $12 + 0 }
+    /^heap in use at the title after game 1:/ { heap1 = $10; heap100 = $15 }
     END {
         # The peak follows the largest cave of the run (each room is about
         # 180 KiB), not what earlier games left behind.
@@ -152,11 +152,11 @@ awk -v rooms="$rooms" '
     function th(n,  s) { s = ""; while (n >= 1000) { s = sprintf(",%03d", n % 1000) s; n = int(n / 1000) } return n s }
     /^peak RSS after game 1:/ { peak1 = $6 }
     /^peak RSS at the end:/ { peak100 = $6 }
-    /^RSS with game 1 released:/ { rss1 = $6; rss100 = $11 }
-    /^heap in use with game 1 released:/ { heap1 = $8; heap100 = $13 }
+    /^RSS at the title after game 1:/ { rss1 = $8; rss100 = $13; last = $12 + 0 }
+    /^heap in use at the title after game 1:/ { heap1 = $10; heap100 = $15 }
     END {
-        printf "Memory, 100 games against 1 (normal build, seed %s): heap in use with the games released\n", seed
-        printf "%s bytes after 1 game and after 100 (%d bytes more); resident size with the games released\n", th(heap1), heap100 - heap1
+        printf "Memory, 100 games against 1 (normal build, seed %s): heap in use at the title after game 1\n", seed
+        printf "and after game %d, with the games released, %s bytes both times (%d bytes more); resident size\n", last, th(heap1), heap100 - heap1
         printf "%s KiB and %s KiB (+%s KiB); peak resident size %s KiB and %s KiB. The peak\n", th(rss1), th(rss100), th(rss100 - rss1), th(peak1), th(peak100)
         printf "follows the largest cave of the run (%d rooms here, about 180 KiB each), not what earlier games\nleft behind.\n", rooms
     }' seed="$seed" "$logs/memory" >"$logs/memory.lines"
