@@ -15,27 +15,9 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
-command -v openbox >/dev/null || e2e_fail "the window manager openbox is not installed"
-
-WM_PID=""
-stop_wm() { [[ -z $WM_PID ]] || kill "$WM_PID" 2>/dev/null; }
-E2E_AT_EXIT=stop_wm
 
 e2e_start_x 1366x768
-# Starts openbox and waits until it has taken the screen; a start that fails
-# (now and then it cannot open a display that has only just come up) is
-# tried again.
-for ((t = 0; ; t++)); do
-    if [[ -z $WM_PID ]] || ! kill -0 "$WM_PID" 2>/dev/null; then
-        ((t < 300)) || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
-        XDG_CACHE_HOME="$E2E_WORK/cache" openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
-        WM_PID=$!
-    fi
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    ((t < 300)) || e2e_fail "openbox did not take the screen within 30 s"
-    sleep 0.1
-done
-e2e_log "openbox runs"
+e2e_start_openbox
 
 # Waits (up to 10 s) until the window is, or is not, full screen at its size:
 # expect_state <fullscreen|window> <WxH>.
