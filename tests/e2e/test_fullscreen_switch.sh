@@ -52,12 +52,17 @@ icons="$(xprop -len 1000000 -id "$E2E_WIN" _NET_WM_ICON | grep -oE 'Icon \([0-9]
 [[ $icons == "Icon (16 x 16) Icon (32 x 32) Icon (48 x 48) Icon (64 x 64) Icon (128 x 128) Icon (256 x 256) " ]] ||
     e2e_fail "the window's _NET_WM_ICON is not the icon in every size: $icons"
 
-focus_game
-e2e_key F11
-expect_state window 768x576
-focus_game
-e2e_key alt+Return
-expect_state fullscreen 1366x768
+# F11 to a window of its size on this screen, then Alt+Enter back to full
+# screen.
+switch_both_ways() {
+    focus_game
+    e2e_key F11
+    expect_state window 768x576
+    focus_game
+    e2e_key alt+Return
+    expect_state fullscreen 1366x768
+}
+switch_both_ways
 
 # The game still answers, and Alt+Enter was not also a key for the title:
 # only now does a key open the name box.
@@ -67,12 +72,7 @@ e2e_key_expect_change space name-box 100 "304x176+531+296"
 # The switch shows the picture on the screen, not the back buffer, which
 # already holds the next story screen while this one waits for its key.
 e2e_type Ki
-focus_game
-e2e_key F11
-expect_state window 768x576
-focus_game
-e2e_key alt+Return
-expect_state fullscreen 1366x768
+switch_both_ways
 focus_game
 e2e_type m
 e2e_key_expect_change Return story-1 20000 1366x768+0+0
