@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # bench.sh: the benchmark in one command. Builds what is missing, runs the
 # headless figures of cave_bench (frame, world turn, room generation,
-# start-up, memory, the game in progress kept on the disk), then starts the real game under Xvfb and measures its
-# time to the title screen and its idle CPU on the title screen and while
-# waiting for a key in play.
+# start-up, memory, the game in progress kept on the disk), then starts the
+# real game under Xvfb and measures its time to the title screen and its idle
+# CPU on the title screen and while waiting for a key in play. Its first line says when and on what commit it
+# measured, so that its whole output can stand in the README as it is.
 #
 # Usage: scripts/bench.sh [build-dir]        (default: build)
 # Environment: BENCH_REPS (cave_bench repetitions, default 30),
@@ -11,6 +12,7 @@
 #              BENCH_IDLE_S (seconds of each idle measurement, default 10).
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/measured.sh"
 build="$(realpath -m "${1:-$root/build}")"
 reps="${BENCH_REPS:-30}"
 launches="${BENCH_LAUNCHES:-5}"
@@ -207,7 +209,7 @@ bench_real_game() {
 }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/cave-bench.XXXXXX")"
-echo "Building in $build ..."
-bench_build || { echo "bench.sh: the build failed" >&2; exit 1; }
+bench_build >&2 || { echo "bench.sh: the build failed" >&2; exit 1; }
+echo "scripts/bench.sh: $(measured_on "$root"), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build/tools/bench/cave_bench" "$build/data" --reps "$reps" || exit 1
 bench_real_game

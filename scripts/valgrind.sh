@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Three whole games played by cave_driver under valgrind's memcheck on the
 # normal build: prints the bytes definitely and indirectly lost and the
-# memory errors seen, and fails unless all of them are 0.
+# memory errors seen, and fails unless all of them are 0; then the README's
+# line for it, with the date and the commit it was measured on.
 #
 # Usage: scripts/valgrind.sh [SEED]
 # Build folder: CAVE_BUILD (default build).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/measured.sh"
 seed="${1:-1}"
 build="${CAVE_BUILD:-$root/build}"
 log="$(mktemp /tmp/cave-valgrind-XXXXXX)"
@@ -41,3 +43,14 @@ if [[ $status -ne 0 ]]; then
     exit 1
 fi
 echo "valgrind: clean"
+
+echo
+echo "== The README's line ($(measured_on "$root"); scripts/valgrind.sh $seed) =="
+awk -v seed="$seed" '
+    function th(n,  s) { s = ""; while (n >= 1000) { s = sprintf(",%03d", n % 1000) s; n = int(n / 1000) } return n s }
+    /^games played:/ { games = $3 }
+    /^turns played:/ { turns = $3 }
+    /^end causes:/ { causes = ""; for (i = 3; i <= NF; i++) { split($i, c, ":"); causes = causes (i > 3 ? "/" : "") c[2] } }
+    /^deepest room:/ { deepest = $3 }
+    END { printf "| Valgrind (seed %s) | %d | %s | %s | %d | 0 bytes definitely, 0 indirectly lost |\n", seed, games, th(turns), causes, deepest }
+' "$log.out"

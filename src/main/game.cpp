@@ -187,7 +187,11 @@ void game_leave() {
         recordings_game_ends(last_game.score);
     }
     fflush(nullptr); // every line recorded so far reaches its file
-    exit(0);
+    // Everything the game keeps is on the disk now. exit() would run the
+    // graphics library's own teardown, which now and then waits for ever on
+    // its X thread after that thread has just handed on a close request; the
+    // system and the X server free what the program held as it ends.
+    _exit(0);
 }
 
 /// Seeds the game about to begin from the recording being replayed, or from
@@ -224,8 +228,9 @@ void game_note_end() {
     if (!last_game.seeded)
         return;
     printf("cave: that cave was seed %u\n", last_game.seed);
-    printf("cave: end cause %d, score %d, %d turns, deepest room %d\n", last_game.end_cause,
-           last_game.score, last_game.turns, last_game.deepest_room);
+    printf("cave: end cause %d, score %d, %d turn%s, deepest room %d\n", last_game.end_cause,
+           last_game.score, last_game.turns, last_game.turns == 1 ? "" : "s",
+           last_game.deepest_room);
     fflush(stdout);
 }
 
@@ -390,7 +395,7 @@ void game_run_turns() {
     room_number = 0;
     last_game.turns = last_game.deepest_room = 0;
     phase = PHASE_PLAY;
-    if (!watching_one) // a game watched from the title is not the run's own
+    if (!watching_one)            // a game watched from the title is not the run's own
         recordings_play_begins(); // the game is in progress from now on, kept as it goes
     if (!cave || !user) {
         // Out of memory before the game could begin: end it at once, cleanly.

@@ -6,6 +6,8 @@
 #include "platform/sound_capture.h"
 
 #include <allegro.h>
+#include <algorithm>
+#include <cmath>
 #include <allegro/internal/aintern.h>
 
 namespace {
@@ -107,4 +109,17 @@ int sound_capture_mix(int16_t* out, int frames) {
         out[done] = static_cast<int16_t>(block[used++]);
     }
     return 1;
+}
+
+sound_capture_level_ sound_capture_measure(const int16_t* mix, long count) {
+    double sum = 0, peak = 0;
+    long clipped = 0;
+    for (long i = 0; i < count; i++) {
+        const double x = mix[i] / 32768.0;
+        sum += x * x;
+        peak = std::max(peak, std::fabs(x));
+        clipped += (mix[i] == 32767 || mix[i] == -32768) ? 1 : 0;
+    }
+    const double n = count > 0 ? static_cast<double>(count) : 1.0;
+    return {10 * std::log10(sum / n + 1e-20), 20 * std::log10(peak + 1e-10), clipped};
 }

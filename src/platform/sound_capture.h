@@ -16,3 +16,14 @@ int sound_capture_offer();
 /// (2 * frames samples, left then right); 0 when the capture driver is
 /// not the one installed.
 int sound_capture_mix(int16_t* out, int frames);
+
+/// How loud a captured mix is: RMS and peak in dBFS (against 32768), and
+/// the samples at full scale.
+struct sound_capture_level_ {
+    double rms_db;
+    double peak_db;
+    long clipped;
+};
+
+/// Measures `count` captured samples.
+sound_capture_level_ sound_capture_measure(const int16_t* mix, long count);

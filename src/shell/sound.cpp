@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/safefile.h"
+#include "platform/sound_capture.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "tape/settings.h"
@@ -203,4 +204,19 @@ void sound_play_music(const char* name) {
     sound_release();
     music_name = name;
     sound_start_music();
+}
+
+std::vector<int16_t> sound_mix_loop(const char* name) {
+    SAMPLE* probe = sound_load(name); // only for its length
+    if (!probe)
+        return {};
+    const long frames =
+        static_cast<long>(static_cast<double>(probe->len) * SOUND_CAPTURE_RATE / probe->freq);
+    destroy_sample(probe);
+    sound_play_music(name);
+    std::vector<int16_t> mix(static_cast<size_t>(frames) * 2);
+    if (!sound_capture_mix(mix.data(), static_cast<int>(frames)))
+        mix.clear();
+    sound_stop_music();
+    return mix;
 }

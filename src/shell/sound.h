@@ -1,5 +1,7 @@
 // sound: the looping music of the title, play and end screens.
 #pragma once
+#include <cstdint>
+#include <vector>
 
 struct SAMPLE;
 
@@ -41,3 +43,9 @@ int sound_wav_is_sound(const char* path);
 /// Loads the named sample from the data folder when it passes the check;
 /// a broken one gives null and is named on stderr, once per name.
 SAMPLE* sound_load(const char* name);
+
+/// Plays the loop `name` once round into memory through the capture driver
+/// that stands in for the sound card in the headless library (the level
+/// measurement and its test): two samples a frame, left then right; empty
+/// when it cannot be played.
+std::vector<int16_t> sound_mix_loop(const char* name);

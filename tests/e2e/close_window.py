@@ -22,7 +22,8 @@ x = ctypes.cdll.LoadLibrary("libX11.so.6")
 x.XOpenDisplay.restype = c_void_p
 x.XInternAtom.restype = c_ulong
 x.XInternAtom.argtypes = [c_void_p, ctypes.c_char_p, c_int]
-x.XFlush.argtypes = [c_void_p]
+x.XSync.argtypes = [c_void_p, c_int]
+x.XCloseDisplay.argtypes = [c_void_p]
 x.XSendEvent.argtypes = [c_void_p, c_ulong, c_int, c_long, ctypes.POINTER(Event)]
 display = x.XOpenDisplay(None) or sys.exit("close_window.py: cannot open the display")
 event = Event()
@@ -33,4 +34,7 @@ event.xclient.format = 32
 event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)  # at CurrentTime (0)
 if not x.XSendEvent(display, event.xclient.window, 0, 0, ctypes.byref(event)):
     sys.exit("close_window.py: the message could not be sent")
-x.XFlush(display)
+# A round trip: the server has dealt with the message before this ends (a
+# message only flushed may still be unread when the connection closes).
+x.XSync(display, 0)
+x.XCloseDisplay(display)

@@ -19,6 +19,7 @@ E2E_WORK=""      # scratch folder of this test
 E2E_SHOT_NO=0    # running number of the screenshots taken
 E2E_FAILED=0     # set by e2e_fail, keeps the scratch folder for a look
 E2E_AT_EXIT=""   # a command of the test to run first on exit (e.g. to uninstall)
+E2E_WM_PID=""    # the window manager, when the test started one
 
 # Prints a progress line with the seconds since the test began.
 e2e_log() { echo "[$SECONDS s] $*"; }
@@ -68,6 +69,7 @@ e2e_cleanup() {
         echo "FAIL: the sanitizers reported an error of the game: $E2E_WORK/game.err" >&2
         rc=1
     fi
+    [[ -z $E2E_WM_PID ]] || kill "$E2E_WM_PID" 2>/dev/null
     if [[ -n $E2E_XVFB_PID ]]; then
         kill "$E2E_XVFB_PID" 2>/dev/null
         wait "$E2E_XVFB_PID" 2>/dev/null
@@ -177,6 +179,27 @@ e2e_start_in() {
     (cd "$dir" && exec "$@") >"$E2E_WORK/game.out" 2>"$E2E_WORK/game.err" &
     E2E_GAME_PID=$!
     e2e_log "started $* in $dir (pid $E2E_GAME_PID)"
+}
+
+# Starts the window manager openbox on the X server and waits until it has
+# taken the screen and set itself up (its theme is named then); a start that
+# fails, as it now and then does on a display that has only just come up, is
+# tried again.
+e2e_start_openbox() {
+    local t
+    command -v openbox >/dev/null || e2e_fail "the window manager openbox is not installed"
+    for ((t = 0; ; t++)); do
+        if [[ -z $E2E_WM_PID ]] || ! kill -0 "$E2E_WM_PID" 2>/dev/null; then
+            ((t < 300)) || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
+            XDG_CACHE_HOME="$E2E_WORK/cache" openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
+            E2E_WM_PID=$!
+        fi
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" &&
+            xprop -root _OB_THEME 2>/dev/null | grep -q '"' && break
+        ((t < 300)) || e2e_fail "openbox did not take the screen within 30 s"
+        sleep 0.1
+    done
+    e2e_log "openbox runs"
 }
 
 # Starts the game binary, with the arguments given, in the scratch copy of

@@ -12,32 +12,12 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
-command -v openbox >/dev/null || e2e_fail "the window manager openbox is not installed"
 
 KEPT="cave: your game is kept; start the game again to go on with it"
-WM_PID=""
-stop_wm() { [[ -z $WM_PID ]] || kill "$WM_PID" 2>/dev/null; }
-E2E_AT_EXIT=stop_wm
-
 e2e_start_x
 e2e_copy_data
 e2e_write_low_highscores "$E2E_RUN/highscore.zelko" "Oldtimer"
-# Starts openbox and waits until it has taken the screen and set itself up (a
-# start that fails now and then on a display that has only just come up is
-# tried again).
-for ((t = 0; ; t++)); do
-    if [[ -z $WM_PID ]] || ! kill -0 "$WM_PID" 2>/dev/null; then
-        ((t < 300)) || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
-        XDG_CACHE_HOME="$E2E_WORK/cache" openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
-        WM_PID=$!
-    fi
-    # Its theme is named once it has set itself up, after it took the screen.
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" &&
-        xprop -root _OB_THEME 2>/dev/null | grep -q '"' && break
-    ((t < 300)) || e2e_fail "openbox did not take the screen within 30 s"
-    sleep 0.1
-done
-e2e_log "openbox runs"
+e2e_start_openbox
 
 # Starts the game with the arguments given and gives its window the keyboard.
 start() {

@@ -15,27 +15,9 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
-command -v openbox >/dev/null || e2e_fail "the window manager openbox is not installed"
-
-WM_PID=""
-stop_wm() { [[ -z $WM_PID ]] || kill "$WM_PID" 2>/dev/null; }
-E2E_AT_EXIT=stop_wm
 
 e2e_start_x 1366x768
-# Starts openbox and waits until it has taken the screen; a start that fails
-# (now and then it cannot open a display that has only just come up) is
-# tried again.
-for ((t = 0; ; t++)); do
-    if [[ -z $WM_PID ]] || ! kill -0 "$WM_PID" 2>/dev/null; then
-        ((t < 300)) || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
-        XDG_CACHE_HOME="$E2E_WORK/cache" openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
-        WM_PID=$!
-    fi
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    ((t < 300)) || e2e_fail "openbox did not take the screen within 30 s"
-    sleep 0.1
-done
-e2e_log "openbox runs"
+e2e_start_openbox
 
 # Waits (up to 10 s) until the window is, or is not, full screen at its size:
 # expect_state <fullscreen|window> <WxH>.
@@ -70,12 +52,17 @@ icons="$(xprop -len 1000000 -id "$E2E_WIN" _NET_WM_ICON | grep -oE 'Icon \([0-9]
 [[ $icons == "Icon (16 x 16) Icon (32 x 32) Icon (48 x 48) Icon (64 x 64) Icon (128 x 128) Icon (256 x 256) " ]] ||
     e2e_fail "the window's _NET_WM_ICON is not the icon in every size: $icons"
 
-focus_game
-e2e_key F11
-expect_state window 768x576
-focus_game
-e2e_key alt+Return
-expect_state fullscreen 1366x768
+# F11 to a window of its size on this screen, then Alt+Enter back to full
+# screen.
+switch_both_ways() {
+    focus_game
+    e2e_key F11
+    expect_state window 768x576
+    focus_game
+    e2e_key alt+Return
+    expect_state fullscreen 1366x768
+}
+switch_both_ways
 
 # The game still answers, and Alt+Enter was not also a key for the title:
 # only now does a key open the name box.
@@ -85,12 +72,7 @@ e2e_key_expect_change space name-box 100 "304x176+531+296"
 # The switch shows the picture on the screen, not the back buffer, which
 # already holds the next story screen while this one waits for its key.
 e2e_type Ki
-focus_game
-e2e_key F11
-expect_state window 768x576
-focus_game
-e2e_key alt+Return
-expect_state fullscreen 1366x768
+switch_both_ways
 focus_game
 e2e_type m
 e2e_key_expect_change Return story-1 20000 1366x768+0+0

@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_require(fmt != nullptr, "a sound file without a format chunk");
     SAMPLE* sample = load_sample(fuzz_scratch());
     fuzz_require(sample != nullptr, "the library refuses a file the check passed");
+    // The library marks a stereo sample with its own TRUE, which is -1.
     fuzz_require(sample->freq == le(fmt + 4, 4) && sample->bits == le(fmt + 14, 2) &&
-                     sample->stereo == (le(fmt + 2, 2) == 2) && sample->len > 0,
+                     (sample->stereo != 0) == (le(fmt + 2, 2) == 2) && sample->len > 0,
                  "the library read another format than the check");
     destroy_sample(sample);
     return 0;

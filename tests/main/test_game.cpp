@@ -20,6 +20,7 @@
 #include "main/game.h"
 #include "main/options.h"
 #include "platform/sound_capture.h"
+#include "readme.h"
 #include "screens/highscore.h"
 #include "shell/assets.h"
 #include "shell/history.h"
@@ -299,10 +300,11 @@ TEST_F(Game, EscapeScoresAsGivingUpButOldRecordingsKeepTheirScore) {
     script_end(false);
     testing::internal::CaptureStdout();
     EXPECT_EQ(game_play_one(), 0);
-    testing::internal::GetCapturedStdout();
+    const std::string told = testing::internal::GetCapturedStdout();
     EXPECT_EQ(last_game.end_cause, END_RUNNING);
     EXPECT_EQ(last_game.turns, 1);
     EXPECT_EQ(last_game.score, 198 / 3);
+    EXPECT_NE(told.find("score 66, 1 turn, deepest room"), std::string::npos) << told;
 }
 
 /// Recordings that are damaged, of another version or cut short are
@@ -775,6 +777,31 @@ TEST(MusicSwitch, MSilencesAndRestoresWhatPlaysNow) {
     EXPECT_EQ(sound_music_is_on(), 1);
     ASSERT_TRUE(sound_capture_mix(heard.data(), frames));
     EXPECT_EQ(heard, fresh) << "not the loop the game plays now, from its start";
+    sound_release();
+    remove_sound();
+}
+
+/// Each loop, mixed once round as the player hears it, is as loud as the
+/// README says, and nothing clips.
+TEST(MusicLevel, EveryLoopIsAsLoudAsTheReadmeSays) {
+    headless_init();
+    ASSERT_TRUE(sound_capture_offer());
+    sound_init(0);
+    const auto told = readme_match("title music \\(lugn\\) (-[0-9.]+) dBFS RMS, play \\(quiet\\) "
+                                   "(-[0-9.]+), end (-[0-9.]+); every peak (-[0-9.]+) dBFS");
+    ASSERT_EQ(told.size(), 4u) << "the README tells the level of each loop";
+    const char* loops[] = {"lugn.wav", "quiet.wav", "end.wav"};
+    for (int i = 0; i < 3; i++) {
+        const std::vector<int16_t> mix = sound_mix_loop(loops[i]);
+        ASSERT_FALSE(mix.empty()) << loops[i];
+        const sound_capture_level_ level = sound_capture_measure(mix.data(), long(mix.size()));
+        char rms[16], peak[16]; // as the README writes them: one decimal
+        snprintf(rms, sizeof rms, "%.1f", level.rms_db);
+        snprintf(peak, sizeof peak, "%.1f", level.peak_db);
+        EXPECT_EQ(told[i], rms) << loops[i];
+        EXPECT_EQ(told[3], peak) << loops[i];
+        EXPECT_EQ(level.clipped, 0) << loops[i];
+    }
     sound_release();
     remove_sound();
 }

@@ -14,6 +14,7 @@
 
 #include "headless.h"
 #include "main/game.h"
+#include "readme.h"
 #include "screens/highscore.h"
 #include "shell/history.h"
 #include "table_folder.h"
@@ -201,6 +202,15 @@ TEST_F(OutOfMemory, TheScriptedGameReachesManyAllocations) {
            "failure point in %d\n",
            out.allocations, out.rooms, out.cause, sweep_stride());
     EXPECT_FALSE(out.history_says_no_cave);
+    // The README tells this game's figures and the sweep's size.
+    const auto told = readme_match("one scripted game \\(seed (\\d+), (\\d+) rooms, (\\d+) "
+                                   "allocations\\).*?for n from 1 to (\\d+): (\\d+) failure points");
+    ASSERT_EQ(told.size(), 5u) << "the README names the scripted game's seed, rooms, allocations";
+    EXPECT_EQ(readme_number(told[0]), game_seed);
+    EXPECT_EQ(readme_number(told[1]), out.rooms);
+    EXPECT_EQ(readme_number(told[2]), out.allocations);
+    EXPECT_EQ(readme_number(told[3]), sweep_part * sweep_parts);
+    EXPECT_EQ(readme_number(told[4]), 2 * sweep_part * sweep_parts);
 }
 
 TEST_F(OutOfMemory, NoMemoryAtAllEndsTheGameWithAMessage) {

@@ -10,6 +10,7 @@
 
 #include "headless.h"
 #include "platform/scale.h"
+#include "readme.h"
 
 namespace {
 
@@ -50,6 +51,14 @@ TEST_F(Scale, WindowSizeFitsNinetyPercentOfTheDesktop) {
     EXPECT_EQ(scale_window_factor(3840, 2160), 2.5);
     EXPECT_EQ(scale_window_factor(1280, 1024), 1.0);
     EXPECT_EQ(scale_window_factor(800, 600), 0.5);
+    // The README's list of windows ("768x576 on 1366x768, ...").
+    const auto told = readme_matches("(\\d+)x(\\d+) on (\\d+)x(\\d+)");
+    ASSERT_GE(told.size(), 4u);
+    for (const auto& w : told) {
+        const double factor = scale_window_factor(std::stoi(w[2]), std::stoi(w[3]));
+        EXPECT_EQ(std::stoi(w[0]), int(factor * SCALE_PICTURE_W)) << w[2] << "x" << w[3];
+        EXPECT_EQ(std::stoi(w[1]), int(factor * SCALE_PICTURE_H)) << w[2] << "x" << w[3];
+    }
 }
 
 TEST_F(Scale, FullScreenPictureIsTheLargestCentredFourByThree) {
@@ -66,6 +75,22 @@ TEST_F(Scale, FullScreenPictureIsTheLargestCentredFourByThree) {
     const scale_plan_ capped = scale_plan(1366, 768, 3);
     EXPECT_EQ(capped.w, 1024);
     EXPECT_EQ(capped.h, 768);
+    // The README's table of full screens: "| 1920x1080 | 1440x1080 (x1.406) |".
+    const auto told = readme_matches("\\| (\\d+)x(\\d+) \\| (\\d+)x(\\d+) \\(x([0-9.]+)\\) \\|");
+    ASSERT_GE(told.size(), 4u);
+    for (const auto& row : told) {
+        const int w = std::stoi(row[0]), h = std::stoi(row[1]);
+        const scale_plan_ plan = scale_plan(w, h, scale_fit_factor(w, h));
+        EXPECT_EQ(std::stoi(row[2]), plan.w) << row[0] << "x" << row[1];
+        EXPECT_EQ(std::stoi(row[3]), plan.h) << row[0] << "x" << row[1];
+        char factor[16]; // as the benchmark writes it: three decimals at most
+        snprintf(factor, sizeof factor, "%.3f", scale_fit_factor(w, h));
+        std::string written = factor;
+        written.erase(written.find_last_not_of('0') + 1);
+        if (written.back() == '.')
+            written.pop_back();
+        EXPECT_EQ(row[4], written) << row[0] << "x" << row[1];
+    }
 }
 
 TEST_F(Scale, FactorOneKeepsEveryPixelAndBlackAround) {

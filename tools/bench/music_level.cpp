@@ -8,7 +8,6 @@
 // Usage: cave_music_level [data-folder] [out-folder]
 //        (defaults: the working folder, and no WAV files)
 #include <allegro.h>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,26 +18,6 @@
 #include "shell/sound.h"
 
 namespace {
-
-/// The level of a mix: RMS and peak in dBFS, and the samples at full scale.
-struct level {
-    double rms_db, peak_db;
-    long clipped;
-};
-
-/// Measures 16-bit samples against full scale (32768).
-level level_measure(const std::vector<int16_t>& mix) {
-    double sum = 0, peak = 0;
-    long clipped = 0;
-    for (int16_t v : mix) {
-        const double x = v / 32768.0;
-        sum += x * x;
-        peak = std::max(peak, std::fabs(x));
-        clipped += (v == 32767 || v == -32768) ? 1 : 0;
-    }
-    const double n = mix.empty() ? 1.0 : static_cast<double>(mix.size());
-    return {10 * std::log10(sum / n + 1e-20), 20 * std::log10(peak + 1e-10), clipped};
-}
 
 /// Writes a 16-bit stereo WAV file of the mix; false when it cannot.
 bool level_write_wav(const std::string& path, const std::vector<int16_t>& mix) {
@@ -53,22 +32,6 @@ bool level_write_wav(const std::string& path, const std::vector<int16_t>& mix) {
     bool ok =
         fwrite(head, sizeof head, 1, f) == 1 && fwrite(mix.data(), 2, mix.size(), f) == mix.size();
     return fclose(f) == 0 && ok;
-}
-
-/// Plays one loop through the mixer and mixes it once round.
-std::vector<int16_t> level_mix_loop(const char* name) {
-    SAMPLE* probe = sound_load(name); // only for its length
-    if (!probe)
-        return {};
-    const long frames =
-        static_cast<long>(static_cast<double>(probe->len) * SOUND_CAPTURE_RATE / probe->freq);
-    destroy_sample(probe);
-    sound_play_music(name);
-    std::vector<int16_t> mix(static_cast<size_t>(frames) * 2);
-    if (!sound_capture_mix(mix.data(), static_cast<int>(frames)))
-        mix.clear();
-    sound_stop_music();
-    return mix;
 }
 
 } // namespace
@@ -86,13 +49,13 @@ int main(int argc, char** argv) {
     printf("loop        RMS dBFS  peak dBFS  clipped  (through the mixer, volume 128, centre)\n");
     int status = 0;
     for (const char* name : {"lugn.wav", "quiet.wav", "end.wav"}) {
-        const std::vector<int16_t> mix = level_mix_loop(name);
+        const std::vector<int16_t> mix = sound_mix_loop(name);
         if (mix.empty()) {
             printf("%-10s  not played\n", name);
             status = 1;
             continue;
         }
-        const level l = level_measure(mix);
+        const sound_capture_level_ l = sound_capture_measure(mix.data(), long(mix.size()));
         printf("%-10s  %8.2f  %9.2f  %7ld\n", name, l.rms_db, l.peak_db, l.clipped);
         if (!out.empty() && !level_write_wav(out + "/mixed_" + name, mix)) {
             fprintf(stderr, "cave_music_level: cannot write %s/mixed_%s\n", out.c_str(), name);

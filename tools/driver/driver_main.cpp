@@ -65,9 +65,11 @@ struct driver_tally {
     int deepest = 0;
     int largest_cave = 0;      // most rooms one game made
     long peak_after_first = 0; // KiB
-    bool first_released = false;
-    long rss_after_first = 0;  // KiB, once the first game is released
+    long released_after = 0;   // the game whose release was measured last
+    long rss_after_first = 0;  // KiB, at the title after game 1
     long heap_after_first = 0; // bytes in use then
+    long rss_after_last = 0;   // KiB, at the title after the last game but one
+    long heap_after_last = 0;  // bytes in use then
     long failures_armed = 0;
     uint64_t checksum = 0xcbf29ce484222325ull;
 };
@@ -123,13 +125,19 @@ long driver_heap_in_use() {
     return (long)mallinfo2().uordblks;
 }
 
-/// Notes the memory held once the first game is over and released.
-void driver_mark_first_release() {
-    if (tally.first_released || tally.games != 1 || cave)
+/// Notes the memory held once a game is over and released, at the first
+/// poll without a cave after it (the next game's title): always the same
+/// screen, so the figures after game 1 and after later games compare.
+void driver_mark_release() {
+    if (tally.games == 0 || tally.released_after == tally.games || cave)
         return;
-    tally.first_released = true;
-    tally.rss_after_first = driver_rss_now();
-    tally.heap_after_first = driver_heap_in_use();
+    tally.released_after = tally.games;
+    tally.rss_after_last = driver_rss_now();
+    tally.heap_after_last = driver_heap_in_use();
+    if (tally.games == 1) {
+        tally.rss_after_first = tally.rss_after_last;
+        tally.heap_after_first = tally.heap_after_last;
+    }
 }
 
 /// Folds one number into the checksum (FNV-1a over its eight bytes).
@@ -245,7 +253,7 @@ void driver_poll() {
         return;
     }
     watch.question_seen = false;
-    driver_mark_first_release();
+    driver_mark_release();
     driver_watch_game();
     driver_keep_player_going();
     bool long_enough = watch.turns >= options.max_turns || watch.polls >= polls_per_game_limit;
@@ -302,9 +310,9 @@ void driver_drop_scores() {
     rmdir(score_dir.c_str());
 }
 
-/// Prints the figures of the run; the memory held at the end is measured
-/// once every game is released, before the pictures go.
-void driver_report(long rss_at_end, long heap_at_end) {
+/// Prints the figures of the run; the memory held is measured at the title
+/// after game 1 and at the title after the last game but one.
+void driver_report() {
     printf("games played: %ld\n", tally.games);
     printf("turns played: %ld\n", tally.turns);
     printf("end causes:");
@@ -318,10 +326,10 @@ void driver_report(long rss_at_end, long heap_at_end) {
         printf("allocation failures armed: %ld\n", tally.failures_armed);
     printf("peak RSS after game 1: %ld KiB\n", tally.peak_after_first);
     printf("peak RSS at the end: %ld KiB\n", driver_peak_rss());
-    printf("RSS with game 1 released: %ld KiB, at the end: %ld KiB\n", tally.rss_after_first,
-           rss_at_end);
-    printf("heap in use with game 1 released: %ld bytes, at the end: %ld bytes\n",
-           tally.heap_after_first, heap_at_end);
+    printf("RSS at the title after game 1: %ld KiB, after game %ld: %ld KiB\n",
+           tally.rss_after_first, tally.released_after, tally.rss_after_last);
+    printf("heap in use at the title after game 1: %ld bytes, after game %ld: %ld bytes\n",
+           tally.heap_after_first, tally.released_after, tally.heap_after_last);
     printf("checksum: %016llx\n", (unsigned long long)tally.checksum);
 }
 
@@ -450,10 +458,8 @@ int main(int argc, char** argv) {
     game_run();
     recording_finish();
     alarm(0);
-    driver_mark_first_release();
-    long rss_at_end = driver_rss_now(), heap_at_end = driver_heap_in_use();
     driver_release();
     driver_drop_scores();
-    driver_report(rss_at_end, heap_at_end);
+    driver_report();
     return tally.odd_causes == 0 && tally.games == options.games ? 0 : 1;
 }
