@@ -224,6 +224,20 @@ int safefile_create_temporary(int folder, const char* base, char* name, size_t s
     return -1;
 }
 
+bool safefile_write_all(int fd, const void* bytes, size_t size) {
+    const char* at = static_cast<const char*>(bytes);
+    while (size > 0) {
+        const ssize_t put = write(fd, at, size);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        at += put;
+        size -= size_t(put);
+    }
+    return true;
+}
+
 bool safefile_is_temporary_name(const char* name, const char* base) {
     for (const char* head : {base, SHORT_BASE}) {
         size_t length = strlen(head);

@@ -48,6 +48,10 @@ int safefile_create_temporary(int folder, const char* base, char* name, size_t s
 /// `base` could have.
 bool safefile_is_temporary_name(const char* name, const char* base);
 
+/// Writes all `size` bytes to `fd` at its offset, again after a signal;
+/// false with errno set when they did not all reach it.
+bool safefile_write_all(int fd, const void* bytes, size_t size);
+
 /// Opens `name` for reading if it is a regular file (a folder, pipe or
 /// device is refused, without blocking); its size into *size. Null else.
 FILE* safefile_open_plain(const char* name, int64_t* size);

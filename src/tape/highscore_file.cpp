@@ -139,21 +139,6 @@ bool table_may_replace(int folder, const char* name, bool* exists, struct stat* 
     return true;
 }
 
-/// Writes all `size` bytes to `fd` from its start; false on any failure.
-bool fd_write_all(int fd, const unsigned char* bytes, size_t size) {
-    for (off_t at = 0; size > 0;) {
-        ssize_t done = pwrite(fd, bytes, size, at);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        bytes += done;
-        at += done;
-        size -= size_t(done);
-    }
-    return true;
-}
-
 /// 0 when a table of `size` bytes is sure to fit whole into the open file
 /// `fd` (of status `info`): within the file-size limit, with room on the
 /// disk for every byte (reserved first); else the errno value of what
@@ -217,7 +202,7 @@ bool table_fill_temporary(int fd, const struct stat* old, const unsigned char* b
         return false;
     }
     return fchmod(fd, old ? old->st_mode & 0777 : 0666 & ~mask) == 0 &&
-           fd_write_all(fd, bytes, size) && fsync(fd) == 0;
+           safefile_write_all(fd, bytes, size) && fsync(fd) == 0;
 }
 
 /// Where the file system cannot exchange two names (NFS): the place is

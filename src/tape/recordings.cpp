@@ -50,6 +50,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/safefile.h"
 #include "tape/highscore_file.h"
 #include "tape/player_folder.h"
 #include "tape/recording.h"
@@ -320,17 +321,7 @@ void recordings_drop_held() {
 /// Writes the lines held so far to `fd`; false with errno set when they did
 /// not all reach it.
 bool recordings_write_held(int fd) {
-    if (fflush(held) != 0)
-        return false;
-    for (size_t done = 0; done < held_size;) {
-        const ssize_t wrote = write(fd, held_bytes + done, held_size - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += size_t(wrote);
-    }
-    return true;
+    return fflush(held) == 0 && safefile_write_all(fd, held_bytes, held_size);
 }
 
 /// Makes the game in progress in the player's folder, locked, holding the

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/safefile.h"
 #include "tape/player_folder.h"
 
 namespace {
@@ -123,19 +124,6 @@ std::string settings_read(int folder, std::string* text) {
     return "";
 }
 
-/// Writes all of `text` to `fd`; false with errno set when it could not.
-bool settings_write_all(int fd, const std::string& text) {
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += size_t(put);
-    }
-    return true;
-}
-
 /// The lines a file of the defaults holds.
 const std::vector<std::string> default_lines = {"screen full", "music on"};
 
@@ -160,7 +148,7 @@ void settings_write(const std::vector<std::string>& lines) {
     char temporary[NAME_MAX + 1];
     const int fd =
         player_folder_create_temporary(folder, SETTINGS_FILE, temporary, sizeof temporary);
-    bool ok = fd >= 0 && settings_write_all(fd, text) && fsync(fd) == 0;
+    bool ok = fd >= 0 && safefile_write_all(fd, text.data(), text.size()) && fsync(fd) == 0;
     int error = errno;
     if (fd >= 0) {
         ok = close(fd) == 0 && ok && renameat(folder, temporary, folder, SETTINGS_FILE) == 0;
