@@ -167,6 +167,10 @@ void game_save_score(int score) {
     phase = PHASE_TABLE;
 }
 
+/// What a run left in play says as it ends.
+constexpr const char* game_kept_line =
+    "cave: your game is kept; start the game again to go on with it\n";
+
 /// The program is asked from outside (the window's close button, a signal)
 /// to end: a replay stops, a game in play is left as it is, the score of a
 /// game on its end screens is saved first and its recording finished, so
@@ -174,12 +178,12 @@ void game_save_score(int score) {
 void game_leave() {
     if (recording_taking_up()) {
         // Played back to be taken up: it stays as it was kept, wherever it is.
-        fprintf(stderr, "cave: your game is kept; start the game again to go on with it\n");
+        fputs(game_kept_line, stderr);
     } else if (recording_replaying()) {
         printf("cave: replay stopped\n");
     } else if (phase == PHASE_PLAY) {
         recordings_sync();
-        fprintf(stderr, "cave: your game is kept; start the game again to go on with it\n");
+        fputs(game_kept_line, stderr);
     } else if (phase == PHASE_ENDING || phase == PHASE_TABLE) {
         recording_note_left();
         if (phase == PHASE_ENDING)
@@ -234,13 +238,34 @@ void game_note_end() {
     fflush(stdout);
 }
 
+/// Waits, recording nothing, until every key is up and then one goes down.
+void game_wait_quietly_for_a_key() {
+    zelkokey_wait_quietly(0);
+    zelkokey_wait_quietly(1);
+}
+
 /// The last screen of a replay watched in the window stays, saying so,
 /// until a key is pressed.
 void game_show_replay_end() {
     recording_show_end(1);
-    zelkokey_wait_quietly(0);
-    zelkokey_wait_quietly(1);
+    game_wait_quietly_for_a_key();
     recording_show_end(0);
+}
+
+/// Loads the kept game `entry` (a table place, or the last game) to be
+/// watched with `pause_ms` between its keys, and the health reference it
+/// began with into *reference (left as it is when it names none); false when
+/// it cannot be played (said on stderr).
+bool game_load_kept(int entry, int pause_ms, float* reference) {
+    char name[4096];
+    const int fd = recordings_open_kept(entry, name, sizeof name);
+    const bool loaded = fd >= 0 && recording_load_open(fd, name, pause_ms, 1);
+    float told = 0;
+    if (loaded && recordings_reference(fd, &told) && told > 0)
+        *reference = told;
+    if (fd >= 0)
+        close(fd);
+    return loaded;
 }
 
 /// A kept game watched from the title that stops before its end, with the
@@ -309,14 +334,8 @@ int game_watch_kept(int entry) {
     game_keep_run(&kept);
     if (!recording_set_aside())
         return TITLE_WATCH_UNREADABLE;
-    char name[4096];
-    const int fd = recordings_open_kept(entry, name, sizeof name);
-    const bool loaded = fd >= 0 && recording_load_open(fd, name, watch_pause_ms, 1);
-    float reference = 0;
-    if (loaded && recordings_reference(fd, &reference) && reference > 0)
-        max_hp = reference; // as the game watched began (put back after it)
-    if (fd >= 0)
-        close(fd);
+    // max_hp as the game watched began; put back after it.
+    const bool loaded = game_load_kept(entry, watch_pause_ms, &max_hp);
     int outcome = loaded ? TITLE_WATCH_ENDED : TITLE_WATCH_UNREADABLE;
     if (loaded) {
         watching_one = true;
@@ -482,8 +501,7 @@ void game_set_aside() {
     game_load_screen("TitelScreen.bmp");
     zelko_msgbox_info_3(bmp, pal, "Your last game cannot go on.",
                         aside[0] ? "It was set aside in your folder as" : "", aside);
-    zelkokey_wait_quietly(0);
-    zelkokey_wait_quietly(1);
+    game_wait_quietly_for_a_key();
     title_key_taken = true;
 }
 
@@ -580,16 +598,8 @@ int game_prepare_run(const options_* options) {
     watching_one = options->watch != 0;
     watch_pause_ms = options->replay_delay;
     watched_reference = 0;
-    if (options->watch) {
-        char kept[4096];
-        int fd = recordings_open_kept(options->watch, kept, sizeof kept);
-        int loaded = fd >= 0 && recording_load_open(fd, kept, options->replay_delay, 1);
-        if (loaded)
-            recordings_reference(fd, &watched_reference);
-        if (fd >= 0)
-            close(fd);
-        return loaded;
-    }
+    if (options->watch)
+        return game_load_kept(options->watch, options->replay_delay, &watched_reference);
     if (options->record)
         return recording_start(options->record);
     if (options->replay)
