@@ -238,17 +238,11 @@ void game_note_end() {
     fflush(stdout);
 }
 
-/// Waits, recording nothing, until every key is up and then one goes down.
-void game_wait_quietly_for_a_key() {
-    zelkokey_wait_quietly(0);
-    zelkokey_wait_quietly(1);
-}
-
 /// The last screen of a replay watched in the window stays, saying so,
 /// until a key is pressed.
 void game_show_replay_end() {
     recording_show_end(1);
-    game_wait_quietly_for_a_key();
+    zelkokey_wait_quietly_fresh();
     recording_show_end(0);
 }
 
@@ -501,7 +495,7 @@ void game_set_aside() {
     game_load_screen("TitelScreen.bmp");
     zelko_msgbox_info_3(bmp, pal, "Your last game cannot go on.",
                         aside[0] ? "It was set aside in your folder as" : "", aside);
-    game_wait_quietly_for_a_key();
+    zelkokey_wait_quietly_fresh();
     title_key_taken = true;
 }
 

@@ -13,8 +13,7 @@ void help_show_sheet() {
     if (kept && sheet && assets_shown(kept)) {
         assets_load_screen(sheet, "ControlHelp.bmp");
         assets_show(sheet);
-        zelkokey_wait_quietly(0);
-        zelkokey_wait_quietly(1);
+        zelkokey_wait_quietly_fresh();
         zelkokey_wait_quietly(0); // the key that closes the sheet is no command
         assets_show(kept);
     }

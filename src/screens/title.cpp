@@ -86,8 +86,7 @@ int title_pick(const recordings_game_* games, int count) {
             snprintf(shown, sizeof shown, "%d", typed);
         highscore_draw_kept(bmp, games, count, shown);
         assets_show(bmp);
-        zelkokey_wait_quietly(0);
-        zelkokey_wait_quietly(1);
+        zelkokey_wait_quietly_fresh();
         const int digit = title_digit_held();
         const int longer = typed > 0 ? typed * 10 + digit : digit;
         if (key[KEY_ESC])

@@ -252,6 +252,11 @@ void zelkokey_wait_quietly(int down) {
         zelkokey_poll();
 }
 
+void zelkokey_wait_quietly_fresh() {
+    zelkokey_wait_quietly(0);
+    zelkokey_wait_quietly(1);
+}
+
 void zelkokey_set_poll(void (*poll)()) {
     poll_hook = poll;
 }

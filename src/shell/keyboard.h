@@ -72,6 +72,9 @@ void zelkokey_set_leave(void (*leave)());
 /// sheet that no turn and no recording may see.
 void zelkokey_wait_quietly(int down);
 
+/// Waits, unrecorded, until every key is up and then one goes down.
+void zelkokey_wait_quietly_fresh();
+
 /// Replaces the poll point (tests); null restores the game's own.
 void zelkokey_set_poll(void (*poll)());
 
