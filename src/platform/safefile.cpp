@@ -224,6 +224,12 @@ int safefile_create_temporary(int folder, const char* base, char* name, size_t s
     return -1;
 }
 
+mode_t safefile_plain_mode() {
+    const mode_t mask = umask(0); // the only way to read it is to set it
+    umask(mask);
+    return 0666 & ~mask;
+}
+
 bool safefile_write_all(int fd, const void* bytes, size_t size) {
     const char* at = static_cast<const char*>(bytes);
     while (size > 0) {

@@ -48,6 +48,10 @@ int safefile_create_temporary(int folder, const char* base, char* name, size_t s
 /// `base` could have.
 bool safefile_is_temporary_name(const char* name, const char* base);
 
+/// The mode a new plain file gets: readable and writable by all, less the
+/// process's file mode mask.
+mode_t safefile_plain_mode();
+
 /// Writes all `size` bytes to `fd` at its offset, again after a signal;
 /// false with errno set when they did not all reach it.
 bool safefile_write_all(int fd, const void* bytes, size_t size);

@@ -190,8 +190,6 @@ bool table_write_in_place(int folder, const char* name, const struct stat* check
 /// *may_own false when the player may not give the file that owner or group.
 bool table_fill_temporary(int fd, const struct stat* old, const unsigned char* bytes, size_t size,
                           bool* may_own) {
-    mode_t mask = umask(0);
-    umask(mask);
     *may_own = true;
     struct stat made;
     if (fstat(fd, &made) != 0)
@@ -201,7 +199,7 @@ bool table_fill_temporary(int fd, const struct stat* old, const unsigned char* b
         *may_own = errno != EPERM;
         return false;
     }
-    return fchmod(fd, old ? old->st_mode & 0777 : 0666 & ~mask) == 0 &&
+    return fchmod(fd, old ? old->st_mode & 0777 : safefile_plain_mode()) == 0 &&
            safefile_write_all(fd, bytes, size) && fsync(fd) == 0;
 }
 

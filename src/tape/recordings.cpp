@@ -166,9 +166,7 @@ bool recordings_write_index(int dir, const recordings_index_& index) {
     player_folder_sweep(dir, "index");
     char temporary[NAME_MAX + 1];
     int fd = player_folder_create_temporary(dir, "index", temporary, sizeof temporary);
-    mode_t mask = umask(0);
-    umask(mask);
-    FILE* out = fd >= 0 && fchmod(fd, 0666 & ~mask) == 0 ? fdopen(fd, "w") : nullptr;
+    FILE* out = fd >= 0 && fchmod(fd, safefile_plain_mode()) == 0 ? fdopen(fd, "w") : nullptr;
     if (!out) {
         if (fd >= 0) {
             close(fd);
@@ -282,12 +280,17 @@ bool recordings_end_score(int fd, int* score) {
     return sscanf(line, "# end score %d%n", score, &used) == 1 && line[used] == 0;
 }
 
+/// The local time now as the game's file names give it ("20261208-063000").
+void recordings_stamp(char* stamp, size_t size) {
+    const time_t now = time(nullptr);
+    strftime(stamp, size, "%Y%m%d-%H%M%S", localtime(&now));
+}
+
 /// Names the game's recording in recordings/ after the time, the process
 /// and the count.
 void recordings_new_name() {
     char stamp[32];
-    const time_t now = time(nullptr);
-    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+    recordings_stamp(stamp, sizeof stamp);
     snprintf(game_name, sizeof game_name, "%s-%ld-%d.rec", stamp, long(getpid()), ++game_count);
 }
 
@@ -339,10 +342,8 @@ int recordings_make_in_progress() {
         return -1;
     // Locked and filled before it takes its name, so that no other run ever
     // finds it unlocked or half written; readable as the games in recordings/.
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (flock(fd, LOCK_EX) != 0 || fchmod(fd, 0666 & ~mask) != 0 || !recordings_write_held(fd) ||
-        fdatasync(fd) != 0 ||
+    if (flock(fd, LOCK_EX) != 0 || fchmod(fd, safefile_plain_mode()) != 0 ||
+        !recordings_write_held(fd) || fdatasync(fd) != 0 ||
         player_folder_rename_new(folder, temporary, folder, RECORDINGS_IN_PROGRESS) != 0) {
         const int error = errno;
         unlinkat(folder, temporary, 0);
@@ -395,8 +396,7 @@ void recordings_finish_progress(int dir) {
 /// is taken), into `aside`; left "" when it cannot be renamed.
 void recordings_rename_aside(char* aside, size_t size) {
     char stamp[32], name[64];
-    const time_t now = time(nullptr);
-    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&now));
+    recordings_stamp(stamp, sizeof stamp);
     for (int n = 1; n < 100 && !aside[0]; n++) {
         if (n == 1)
             snprintf(name, sizeof name, "game-set-aside-%s.rec", stamp);
