@@ -49,6 +49,37 @@ void msgbox_background(BITMAP* bitmap, int x, int y) {
     msgbox_blit(bitmap, msgbox_picture(0), x, y);
 }
 
+/// Paints the question of the yes/no box, centred over its buttons: on one
+/// line, or, when it is wider than the box holds, on two, broken at the space
+/// that leaves the longer line shortest.
+void msgbox_question(BITMAP* bitmap, const char* question) {
+    constexpr int middle = 512, one_line_y = 340, gap = 16;
+    if (text_length(font, question) <= TEXT_END - TEXT_START) {
+        text_draw_centre(bitmap, question, middle, one_line_y, BOX_TEXT);
+        return;
+    }
+    char first[CHANGE_LINE_SIZE];
+    snprintf(first, sizeof first, "%s", question);
+    const char* best = nullptr;
+    int best_width = 0;
+    for (const char* space = strchr(question, ' '); space; space = strchr(space + 1, ' ')) {
+        first[space - question] = 0;
+        const int width = std::max(text_length(font, first), text_length(font, space + 1));
+        first[space - question] = ' ';
+        if (!best || width < best_width) {
+            best = space;
+            best_width = width;
+        }
+    }
+    if (!best || size_t(best - question) >= sizeof first) {
+        text_draw_centre(bitmap, question, middle, one_line_y, BOX_TEXT);
+        return;
+    }
+    first[best - question] = 0;
+    text_draw_centre(bitmap, first, middle, one_line_y - gap / 2, BOX_TEXT);
+    text_draw_centre(bitmap, best + 1, middle, one_line_y + gap / 2, BOX_TEXT);
+}
+
 /// Paints a line of a centred box at LINES_X, or further left when it is
 /// too long to end inside the box there.
 void msgbox_line(BITMAP* bitmap, const char* text, int y) {
@@ -103,7 +134,7 @@ void msgbox_change_line(char lines[6][CHANGE_LINE_SIZE], int* used, const char* 
 
 int zelko_msgbox_YN(BITMAP* bitmap, const char* question) {
     msgbox_background(bitmap, BOX_X, BOX_Y);
-    text_draw_centre(bitmap, question, 512, 340, BOX_TEXT);
+    msgbox_question(bitmap, question);
     msgbox_blit(bitmap, msgbox_picture(1), 416, 384);
     msgbox_blit(bitmap, msgbox_picture(2), 544, 384);
     assets_show(bitmap);

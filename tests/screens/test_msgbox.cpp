@@ -39,6 +39,18 @@ TEST_F(YesNo, DrawsTheQuestionAndButtonsAndYesAnswersOne) {
     EXPECT_EQ(keys_remaining(), 1); // answered without waiting for Y to be let go
 }
 
+TEST_F(YesNo, AQuestionWiderThanTheBoxTakesTwoLinesInsideIt) {
+    clear_to_color(bmp, 0);
+    keys_press(KEY_N);
+    EXPECT_EQ(zelko_msgbox_YN(bmp, "Do you want to go on with your last game?"), 0);
+    EXPECT_TRUE(has_text_centre(screen, "Do you want to go on", 512, 332, WHITE));
+    EXPECT_TRUE(has_text_centre(screen, "with your last game?", 512, 348, WHITE));
+    // Nothing of it stands on or beyond the box's frame.
+    for (int y = 296; y < 384; y++)
+        for (int x = 0; x < 1024; x = x == 367 ? 656 : x + 1)
+            ASSERT_NE(pixel_rgb(screen, x, y), WHITE) << x << "," << y;
+}
+
 TEST_F(YesNo, NoAndEscapeAnswerZero) {
     keys_press(KEY_N);
     EXPECT_EQ(zelko_msgbox_YN(bmp, "View last history?"), 0);
